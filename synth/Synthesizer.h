@@ -1,0 +1,36 @@
+// Computes one generation of wave1..wave3 from a parameter snapshot, and keeps the state that
+// carries from one generation to the next: the fifteen modulator outputs and the random generator.
+#pragma once
+
+#include "Parameters.h"
+#include "Random.h"
+
+#include <array>
+
+namespace tarmel::synth {
+
+// State kept between generations (the program's global modulator outputs and generator).
+struct SynthState {
+    // modOut1..modOut15 as modOut[0..14]; 1 is neutral.
+    std::array<double, kModulators> modOut{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    RandomGenerator random;
+
+    // Sets modOut1..modOut15, in ascending order, to 1.
+    void setFifteenOutputs() { modOut.fill(1.0); }
+
+    friend bool operator==(const SynthState&, const SynthState&) = default;
+};
+
+// The envelope level at sample n for the attack amount a:
+// a sin(x) + (1500 - a) cos(x), x = (PI n) / 88200, rounded to 16 bits.
+int16_t envelopeLevel(int16_t attack, int n);
+
+// The straightforward per-sample evaluation, sample by sample in ascending order. On an error
+// it throws at once: samples stored before stay, later ones keep their old values, and the
+// outputs computed so far keep their new values.
+void generateReference(const Parameters& params, SynthState& state, Waves& waves);
+
+// The same result as generateReference, computed fast; what the program and the renderer use.
+void generate(const Parameters& params, SynthState& state, Waves& waves);
+
+} // namespace tarmel::synth
