@@ -1,0 +1,188 @@
+// tarmel-render's options: declared with CLI11, then the rules CLI11 cannot express.
+#include "RenderOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <regex>
+#include <set>
+
+namespace tarmel::cli {
+
+namespace {
+
+// A bad value: CLI11 turns this into exit status 2 with the one-line message.
+[[noreturn]] void reject(const std::string& message) { throw CLI::ValidationError(message); }
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+int wholeNumber(const std::string& option, const std::string& text, int lo, int hi,
+                const std::string& what) {
+    int value = 0;
+    std::size_t used = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || value < lo || value > hi) {
+        reject(option + ": " + what + " '" + text + "' is not allowed; use a whole number from " +
+               std::to_string(lo) + " to " + std::to_string(hi));
+    }
+    return value;
+}
+
+// OSC.MOD[:F[:H]] switches one modulator on; repeating the same modulator needs the same values.
+void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& spec) {
+    static const std::regex form(R"(^(\d+)\.(\d+)(?::([^:]*)(?::([^:]*))?)?$)");
+    std::smatch m;
+    if (!std::regex_match(spec, m, form)) {
+        reject("--fm: '" + spec + "' is malformed; use OSC.MOD[:F[:H]], e.g. 2.3:4:8");
+    }
+    const int osc = wholeNumber("--fm", m[1].str(), 1, synth::kOscillators, "oscillator");
+    const int mod =
+        wholeNumber("--fm", m[2].str(), 1, synth::kModulatorsPerOscillator, "modulator");
+    const int fMin = mod == 2 ? synth::kMultiplierMinSecond : synth::kMultiplierMin;
+    synth::ModulatorSetting setting{true, synth::kStartMultiplier, synth::kStartRatio};
+    if (m[3].matched) {
+        setting.F = static_cast<int16_t>(wholeNumber(
+            "--fm", m[3].str(), fMin, synth::kMultiplierMax,
+            "multiplier of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
+    }
+    if (m[4].matched) {
+        setting.H = static_cast<int16_t>(wholeNumber(
+            "--fm", m[4].str(), synth::kRatioMin, synth::kRatioMax,
+            "ratio of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
+    }
+    const int index = (osc - 1) * synth::kModulatorsPerOscillator + (mod - 1);
+    auto& slot = req.modulators[static_cast<std::size_t>(index)];
+    if (seen.contains(index) && slot != setting) {
+        reject("--fm: modulator " + std::to_string(osc) + "." + std::to_string(mod) +
+               " is given twice with different values; give it once");
+    }
+    seen.insert(index);
+    slot = setting;
+}
+
+std::vector<int> oscillatorList(const std::string& text) {
+    std::vector<int> list;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma - start);
+        const int osc = wholeNumber("--play", item, 1, synth::kOscillators, "oscillator");
+        if (std::find(list.begin(), list.end(), osc) == list.end()) {
+            list.push_back(osc);
+        }
+        if (comma == std::string::npos) {
+            return list;
+        }
+        start = comma + 1;
+    }
+}
+
+} // namespace
+
+std::optional<FileFormat> formatForPath(const std::filesystem::path& path) {
+    const std::string ext = lower(path.extension().string());
+    if (ext == ".wav") {
+        return FileFormat::Wav;
+    }
+    if (ext == ".flac") {
+        return FileFormat::Flac;
+    }
+    if (ext == ".aiff") {
+        return FileFormat::Aiff;
+    }
+    return std::nullopt;
+}
+
+std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* const* argv) {
+    RenderRequest req;
+    std::string output;
+    std::string pitch = "98";
+    std::string offset2 = "0";
+    std::string offset3 = "0";
+    std::string attack = "0";
+    std::vector<std::string> fm;
+    std::string play = "1";
+    std::string osc;
+    std::string generations = "1";
+
+    CLI::App app{"Renders one second of Tarmel's sound, as one generate request computes it, to a "
+                 "16-bit mono 44100 Hz sound file.",
+                 "tarmel-render"};
+    app.get_formatter()->column_width(26);
+    app.add_option("-o,--output", output,
+                   "file to write; .wav, .flac or .aiff picks the format (16-bit mono, 44100 Hz)")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("--pitch", pitch, "pitch of oscillator 1, 1..1000 (default 98)")
+        ->type_name("HZ");
+    app.add_option("--offset2", offset2,
+                   "offset of oscillator 2 from oscillator 1, -170..170 (default 0)")
+        ->type_name("HZ");
+    app.add_option("--offset3", offset3, "offset of oscillator 3, -170..170 (default 0)")
+        ->type_name("HZ");
+    app.add_option("--attack", attack, "envelope balance 0..1500 (default 0: pure decay)")
+        ->type_name("A");
+    app.add_option("--fm", fm,
+                   "switch modulator MOD (1..5) of oscillator OSC (1..3) on, with multiplier F "
+                   "(0..10; 2..10 for modulator 2) and ratio H (2..16), both 2 when left out; "
+                   "repeatable")
+        ->type_name("OSC.MOD[:F[:H]]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    auto* playOpt = app.add_option("--play", play,
+                                   "oscillators heard, mixed into the file, e.g. 1,3 (default 1)")
+                        ->type_name("LIST");
+    auto* oscOpt =
+        app.add_option("--osc", osc, "write oscillator N's own samples instead of the mix")
+            ->type_name("N");
+    playOpt->excludes(oscOpt);
+    app.add_option("--generations", generations,
+                   "compute N generations in a row, write the last (outputs and random state "
+                   "carry over); default 1")
+        ->type_name("N");
+    app.add_flag("--force", req.force, "replace FILE if it exists");
+    app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
+
+    try {
+        app.parse(argc, argv);
+        req.output = output;
+        const auto format = formatForPath(req.output);
+        if (!format) {
+            reject("--output: unknown extension '" + req.output.extension().string() +
+                   "'; use .wav, .flac or .aiff");
+        }
+        req.format = *format;
+        req.pitch = static_cast<int16_t>(
+            wholeNumber("--pitch", pitch, synth::kPitchMin, synth::kPitchMax, "pitch"));
+        req.offset2 = static_cast<int16_t>(
+            wholeNumber("--offset2", offset2, synth::kOffsetMin, synth::kOffsetMax, "offset"));
+        req.offset3 = static_cast<int16_t>(
+            wholeNumber("--offset3", offset3, synth::kOffsetMin, synth::kOffsetMax, "offset"));
+        req.attack = static_cast<int16_t>(
+            wholeNumber("--attack", attack, 0, synth::kAttackMax, "envelope balance"));
+        std::set<int> seen;
+        for (const auto& spec : fm) {
+            addModulator(req, seen, spec);
+        }
+        req.play = oscillatorList(play);
+        if (!osc.empty()) {
+            req.osc = wholeNumber("--osc", osc, 1, synth::kOscillators, "oscillator");
+        }
+        req.generations = wholeNumber("--generations", generations, 1, 100000, "count");
+    } catch (const CLI::CallForHelp&) {
+        return EarlyExit{0, app.help()};
+    } catch (const CLI::ParseError& e) {
+        return EarlyExit{2, std::string("tarmel-render: ") + e.what() +
+                                " (see tarmel-render --help)\n"};
+    }
+    return req;
+}
+
+} // namespace tarmel::cli
