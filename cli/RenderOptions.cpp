@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
-#include <regex>
 #include <set>
 
 namespace tarmel::cli {
@@ -12,7 +11,9 @@ namespace tarmel::cli {
 namespace {
 
 // A bad value: CLI11 turns this into exit status 2 with the one-line message.
-[[noreturn]] void reject(const std::string& message) { throw CLI::ValidationError(message); }
+[[noreturn]] void reject(const std::string& message) {
+    throw CLI::ValidationError(message);
+}
 
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -38,25 +39,34 @@ int wholeNumber(const std::string& option, const std::string& text, int lo, int 
 
 // OSC.MOD[:F[:H]] switches one modulator on; repeating the same modulator needs the same values.
 void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& spec) {
-    static const std::regex form(R"(^(\d+)\.(\d+)(?::([^:]*)(?::([^:]*))?)?$)");
-    std::smatch m;
-    if (!std::regex_match(spec, m, form)) {
+    // Split "OSC.MOD[:F[:H]]" into its parts; F and H may be left out.
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t colon = spec.find(':'); colon != std::string::npos;
+         colon = spec.find(':', start)) {
+        parts.push_back(spec.substr(start, colon - start));
+        start = colon + 1;
+    }
+    parts.push_back(spec.substr(start));
+    const std::size_t dot = parts[0].find('.');
+    if (parts.size() > 3 || dot == std::string::npos) {
         reject("--fm: '" + spec + "' is malformed; use OSC.MOD[:F[:H]], e.g. 2.3:4:8");
     }
-    const int osc = wholeNumber("--fm", m[1].str(), 1, synth::kOscillators, "oscillator");
-    const int mod =
-        wholeNumber("--fm", m[2].str(), 1, synth::kModulatorsPerOscillator, "modulator");
+    const int osc =
+        wholeNumber("--fm", parts[0].substr(0, dot), 1, synth::kOscillators, "oscillator");
+    const int mod = wholeNumber("--fm", parts[0].substr(dot + 1), 1,
+                                synth::kModulatorsPerOscillator, "modulator");
     const int fMin = mod == 2 ? synth::kMultiplierMinSecond : synth::kMultiplierMin;
     synth::ModulatorSetting setting{true, synth::kStartMultiplier, synth::kStartRatio};
-    if (m[3].matched) {
+    if (parts.size() > 1) {
         setting.F = static_cast<int16_t>(wholeNumber(
-            "--fm", m[3].str(), fMin, synth::kMultiplierMax,
+            "--fm", parts[1], fMin, synth::kMultiplierMax,
             "multiplier of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
     }
-    if (m[4].matched) {
-        setting.H = static_cast<int16_t>(wholeNumber(
-            "--fm", m[4].str(), synth::kRatioMin, synth::kRatioMax,
-            "ratio of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
+    if (parts.size() > 2) {
+        setting.H = static_cast<int16_t>(
+            wholeNumber("--fm", parts[2], synth::kRatioMin, synth::kRatioMax,
+                        "ratio of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
     }
     const int index = (osc - 1) * synth::kModulatorsPerOscillator + (mod - 1);
     auto& slot = req.modulators[static_cast<std::size_t>(index)];

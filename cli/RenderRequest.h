@@ -20,8 +20,8 @@ struct RenderRequest {
     int16_t attack = 0;
     // Oscillator 1's modulators first, as in synth::Parameters.
     std::array<synth::ModulatorSetting, synth::kModulators> modulators{};
-    std::vector<int> play{1};  // oscillators mixed into the file
-    std::optional<int> osc;    // write this oscillator's own samples instead of the mix
+    std::vector<int> play{1}; // oscillators mixed into the file
+    std::optional<int> osc;   // write this oscillator's own samples instead of the mix
     int generations = 1;
     bool force = false;
 };

@@ -26,7 +26,9 @@ int sndfileFormat(FileFormat f) {
     return 0;
 }
 
-std::string errnoText(int err) { return std::strerror(err); }
+std::string errnoText(int err) {
+    return std::strerror(err);
+}
 
 // Removes the temporary file unless released.
 class TempFile {
@@ -69,8 +71,8 @@ void writeSoundFile(const std::filesystem::path& path, FileFormat format,
     std::string pattern = (dir / hidden).string();
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        throw FileWriteError("cannot create a file in " + dir.string() + ": " +
-                             errnoText(errno) + "; check that the folder exists and is writable");
+        throw FileWriteError("cannot create a file in " + dir.string() + ": " + errnoText(errno) +
+                             "; check that the folder exists and is writable");
     }
     TempFile temp(pattern);
     ::fchmod(fd, defaultMode());

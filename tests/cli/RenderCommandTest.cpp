@@ -32,8 +32,8 @@ protected:
 
     Result run(const std::string& args) {
         const fs::path err = dir_ / "stderr.txt";
-        const std::string cmd = std::string(TARMEL_RENDER_PATH) + " " + args + " 2>'" +
-                                err.string() + "' >/dev/null";
+        const std::string cmd =
+            std::string(TARMEL_RENDER_PATH) + " " + args + " 2>'" + err.string() + "' >/dev/null";
         const int raw = std::system(cmd.c_str());
         std::ifstream in(err);
         std::stringstream text;
@@ -81,8 +81,8 @@ TEST_F(RenderCommand, WritesEachFormatAsSixteenBitMonoAtTheRightRate) {
 }
 
 TEST_F(RenderCommand, BadInputCreatesNoFile) {
-    for (const char* args : {"--pitch 0", "--fm 2.2:1", "--fm 1.1:3 --fm 1.1:4",
-                                   "--play 1,9", "--osc 1 --play 1", "--nonsense"}) {
+    for (const char* args : {"--pitch 0", "--fm 2.2:1", "--fm 1.1:3 --fm 1.1:4", "--play 1,9",
+                             "--osc 1 --play 1", "--nonsense"}) {
         const Result r = run(std::string(args) + " -o " + path("x.wav"));
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -95,9 +95,7 @@ TEST_F(RenderCommand, BadInputCreatesNoFile) {
 }
 
 TEST_F(RenderCommand, AnExistingFileIsReplacedOnlyWithForce) {
-    {
-        std::ofstream(path("keep.wav")) << "precious";
-    }
+    { std::ofstream(path("keep.wav")) << "precious"; }
     const Result r = run("-o " + path("keep.wav"));
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
@@ -113,9 +111,7 @@ TEST_F(RenderCommand, AnExistingFileIsReplacedOnlyWithForce) {
 }
 
 TEST_F(RenderCommand, AFailedWriteExitsWithOneAndLeavesNothing) {
-    {
-        std::ofstream(path("plain-file")) << "x";
-    }
+    { std::ofstream(path("plain-file")) << "x"; }
     for (const std::string& target : {path("missing/x.wav"), path("plain-file/x.wav")}) {
         const Result r = run("-o " + target);
         EXPECT_EQ(r.status, 1) << target;
@@ -128,8 +124,8 @@ TEST_F(RenderCommand, AWriteCutShortLikeAFullDiskLeavesNothing) {
     // A file-size limit of 4 KiB makes the write fail part way, as a full disk does.
     const std::string limited = "sh -c 'ulimit -f 8; trap \"\" XFSZ; exec \"$0\" \"$@\"' ";
     const fs::path err = dir_ / "stderr.txt";
-    const std::string cmd = limited + TARMEL_RENDER_PATH + " -o " + path("big.wav") + " 2>" +
-                            err.string();
+    const std::string cmd =
+        limited + TARMEL_RENDER_PATH + " -o " + path("big.wav") + " 2>" + err.string();
     const int raw = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 1);

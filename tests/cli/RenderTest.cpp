@@ -1,5 +1,6 @@
 // Option parsing and rendering of tarmel-render, called in-process.
 #include "Render.h"
+
 #include "RenderOptions.h"
 #include "Synthesizer.h"
 
@@ -44,10 +45,27 @@ TEST(RenderOptions, DefaultsAreTheProgramsStartValues) {
 }
 
 TEST(RenderOptions, EveryOptionReachesTheParameters) {
-    const RenderRequest req =
-        parseOk({"--output=b.FLAC", "--pitch", "1000", "--offset2", "170", "--offset3=-170",
-                 "--attack", "1500", "--fm", "2.3:0:16", "--fm", "1.2", "--fm", "3.5:7",
-                 "--fm", "1.2:2:2", "--play", "3,1,3", "--generations", "4", "--force"});
+    const RenderRequest req = parseOk({"--output=b.FLAC",
+                                       "--pitch",
+                                       "1000",
+                                       "--offset2",
+                                       "170",
+                                       "--offset3=-170",
+                                       "--attack",
+                                       "1500",
+                                       "--fm",
+                                       "2.3:0:16",
+                                       "--fm",
+                                       "1.2",
+                                       "--fm",
+                                       "3.5:7",
+                                       "--fm",
+                                       "1.2:2:2",
+                                       "--play",
+                                       "3,1,3",
+                                       "--generations",
+                                       "4",
+                                       "--force"});
     const synth::Parameters p = parametersFor(req);
     EXPECT_EQ(req.format, FileFormat::Flac);
     EXPECT_EQ(p.pitch1, 1000);
@@ -126,9 +144,9 @@ std::unique_ptr<synth::Waves> generations(const synth::Parameters& p, int count)
 }
 
 TEST(Render, MixSumsTheChosenOscillatorsOfTheLastGeneration) {
-    const RenderRequest req = parseOk({"-o", "a.wav", "--pitch", "220", "--offset2", "-30",
-                                       "--offset3", "17", "--fm", "2.3:3:4", "--fm", "1.5",
-                                       "--play", "1,2,3", "--generations", "3"});
+    const RenderRequest req =
+        parseOk({"-o", "a.wav", "--pitch", "220", "--offset2", "-30", "--offset3", "17", "--fm",
+                 "2.3:3:4", "--fm", "1.5", "--play", "1,2,3", "--generations", "3"});
     const auto w = generations(parametersFor(req), 3);
     const auto out = renderSamples(req);
     ASSERT_EQ(out.size(), 44100U);
