@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build run test test-unit test-asan bench clean format
+.PHONY: deps build run test test-asan bench package clean format
 
 deps:
 	@./scripts/install-deps.sh
@@ -31,6 +31,11 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 bench: build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+
+package: build
+	rm -f $(BUILD)/packages/tarmel_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/packages/tarmel_*.deb .
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
