@@ -3,7 +3,11 @@
 
 #include "SoundOutput.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace tarmel::audio::test {
@@ -27,6 +31,50 @@ inline std::vector<int16_t> silence(int frames) {
 inline std::vector<int16_t> joined(std::vector<int16_t> a, const std::vector<int16_t>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// The message of the SoundError that f throws, or "" when it throws none.
+template <typename F> std::string errorOf(F f) {
+    try {
+        f();
+    } catch (const SoundError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// The five references the main window holds, replaced the way InitSound replaces them.
+struct SoundSlots {
+    std::function<std::shared_ptr<SoundSystem>()> makeRoot;
+    std::shared_ptr<SoundSystem> directX;
+    std::shared_ptr<SoundDevice> soundDevice;
+    std::array<std::shared_ptr<SoundBuffer>, 3> buffers;
+
+    void initSound() {
+        directX = makeRoot();
+        soundDevice = directX->CreateDevice("");
+        BufferDescription desc;
+        fillOneSecondMono16(desc);
+        for (auto& buffer : buffers) {
+            buffer = soundDevice->CreateSoundBuffer(desc);
+        }
+    }
+    void reset() {
+        for (auto& buffer : buffers) {
+            buffer->Stop();
+        }
+        initSound();
+    }
+    // Gives up every object, as the window does when it goes.
+    void release() {
+        buffers = {};
+        soundDevice.reset();
+        directX.reset();
+    }
+};
+
+inline void writeWhole(SoundBuffer& buffer, const std::vector<int16_t>& samples) {
+    buffer.WriteBuffer(0, static_cast<int32_t>(kBufferBytes), samples.data(), 0);
 }
 
 } // namespace tarmel::audio::test

@@ -11,6 +11,7 @@
 namespace tarmel::audio {
 namespace {
 
+using test::errorOf;
 using test::joined;
 using test::silence;
 using test::testSignal;
@@ -258,16 +259,6 @@ TEST_F(MixerTest, HandsASecondOverToARenderingThread) {
     EXPECT_EQ(slice(heard, 0, kBufferFrames), a);
     EXPECT_EQ(slice(heard, kBufferFrames, static_cast<int>(heard.size())),
               silence(static_cast<int>(heard.size()) - kBufferFrames));
-}
-
-// The message of the SoundError that f throws, or "" when it throws none.
-template <typename F> std::string errorOf(F f) {
-    try {
-        f();
-    } catch (const SoundError& e) {
-        return e.what();
-    }
-    return "";
 }
 
 TEST_F(MixerTest, WriteRangesAreCheckedAndNothingIsWrittenOnRefusal) {

@@ -4,26 +4,16 @@
 
 #include "AudioTestSupport.h"
 
-#include <array>
 #include <gtest/gtest.h>
 
 namespace tarmel::audio {
 namespace {
 
-struct RecordedSlots {
+// The window's references on a recording sound layer, with the record they share.
+struct RecordedSlots : test::SoundSlots {
     std::shared_ptr<SoundRecord> record = std::make_shared<SoundRecord>();
-    std::shared_ptr<SoundSystem> directX;
-    std::shared_ptr<SoundDevice> soundDevice;
-    std::array<std::shared_ptr<SoundBuffer>, 3> buffers;
-
-    void initSound() {
-        directX = makeRecordingSoundSystem(record);
-        soundDevice = directX->CreateDevice("");
-        BufferDescription desc;
-        fillOneSecondMono16(desc);
-        for (auto& buffer : buffers) {
-            buffer = soundDevice->CreateSoundBuffer(desc);
-        }
+    RecordedSlots() {
+        makeRoot = [r = record] { return makeRecordingSoundSystem(r); };
     }
 };
 
@@ -36,9 +26,7 @@ TEST(RecordingSound, CountsTheObjectsAlive) {
         EXPECT_EQ(slots.record->buffersAlive, 3);
     }
     auto kept = slots.buffers[0];
-    slots.buffers = {};
-    slots.soundDevice.reset();
-    slots.directX.reset();
+    slots.release();
     EXPECT_EQ(slots.record->systemsAlive, 0);
     EXPECT_EQ(slots.record->devicesAlive, 1) << "a buffer keeps its device";
     kept.reset();

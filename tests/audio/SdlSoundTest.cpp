@@ -1,6 +1,5 @@
 // The SDL sound layer under SDL's dummy and disk drivers: what reaches the output, object
 // lifetimes, and failures to open or keep the device.
-#include "AudioTestSupport.h"
 #include "SdlTestSupport.h"
 
 #include <SDL.h>
@@ -9,10 +8,14 @@
 namespace tarmel::audio {
 namespace {
 
+using test::errorOf;
 using test::ScopedEnv;
+using test::sdlSlots;
 using test::SoundSlots;
 using test::TempDir;
 using test::testSignal;
+using test::waitUntilRefused;
+using test::writeWhole;
 
 // Every test starts and must end with no sound object alive and SDL audio shut down.
 class SdlSoundTest : public ::testing::Test {
@@ -27,27 +30,13 @@ protected:
     }
 };
 
-void writeWhole(SoundBuffer& buffer, const std::vector<int16_t>& samples) {
-    buffer.WriteBuffer(0, static_cast<int32_t>(kBufferBytes), samples.data(), 0);
-}
-
-// The SoundError that f throws, or "" when it throws none.
-template <typename F> std::string errorOf(F f) {
-    try {
-        f();
-    } catch (const SoundError& e) {
-        return e.what();
-    }
-    return "";
-}
-
-// Plays and checks what the disk driver wrote: silence, then exactly the second of buffer 2,
-// then silence again.
+// Waits for the started second to go out through the disk driver, releases the objects (which
+// flushes the file) and checks the file: silence, exactly expected, then silence again.
 void expectOnlySecondOf(const std::filesystem::path& file, const std::vector<int16_t>& expected,
                         SoundSlots& slots) {
     constexpr int kTail = 4096;
     ASSERT_TRUE(test::waitForSignal(file, kBufferFrames + kTail)) << "no signal reached " << file;
-    slots = {}; // closes the device, which flushes the file
+    slots.release(); // closes the device, which flushes the file
     const auto samples = test::readSamples(file);
     const int start = test::signalStart(samples);
     ASSERT_GE(start, 0);
@@ -63,7 +52,7 @@ TEST_F(SdlSoundTest, DiskOutputCarriesTheStartedSecondExactly) {
     const auto file = dir / "out.raw";
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv output("SDL_DISKAUDIOFILE", file.string());
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     slots.initSound();
     const auto a = testSignal(1);
     const auto b = testSignal(2);
@@ -77,7 +66,7 @@ TEST_F(SdlSoundTest, DiskOutputCarriesTheStartedSecondExactly) {
 
 TEST_F(SdlSoundTest, InitSoundThreeTimesLeavesOneDeviceAndThreeBuffers) {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     const auto a = testSignal(1);
     for (int round = 0; round < 3; ++round) {
         slots.initSound();
@@ -95,10 +84,10 @@ TEST_F(SdlSoundTest, InitSoundThreeTimesLeavesOneDeviceAndThreeBuffers) {
 
 TEST_F(SdlSoundTest, ABufferKeepsItsDeviceOpen) {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     slots.initSound();
     std::shared_ptr<SoundBuffer> kept = slots.buffers[2];
-    slots = {};
+    slots.release();
     EXPECT_EQ(sdlSoundCounts(), (SdlSoundCounts{0, 1, 1, 1}));
     const auto a = testSignal(4);
     EXPECT_NO_THROW(writeWhole(*kept, a));
@@ -151,16 +140,11 @@ TEST_F(SdlSoundTest, ALostDeviceAsksForAResetAndResetOpensAWorkingOne) {
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     std::optional<ScopedEnv> output;
     output.emplace("SDL_DISKAUDIOFILE", "/dev/full"); // every write fails: SDL drops the device
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     slots.initSound();
     const auto a = testSignal(5);
 
-    std::string error;
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (error.empty() && std::chrono::steady_clock::now() < giveUp) {
-        error = errorOf([&] { slots.buffers[0]->Play(kPlayOnce); });
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const std::string error = waitUntilRefused([&] { slots.buffers[0]->Play(kPlayOnce); });
     ASSERT_NE(error, "") << "the device never went away";
     EXPECT_NE(error.find("no longer available"), std::string::npos) << error;
     EXPECT_NE(error.find("Press reset"), std::string::npos) << error;
@@ -181,15 +165,10 @@ TEST_F(SdlSoundTest, ResetAfterALossStartsTheSoundDriverAfresh) {
     std::optional<ScopedEnv> driver;
     driver.emplace("SDL_AUDIODRIVER", "disk");
     ScopedEnv output("SDL_DISKAUDIOFILE", "/dev/full");
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     slots.initSound();
     const auto a = testSignal(6);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (errorOf([&] { writeWhole(*slots.buffers[2], a); }).empty() &&
-           std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_THROW(writeWhole(*slots.buffers[2], a), SoundError);
+    ASSERT_NE(waitUntilRefused([&] { writeWhole(*slots.buffers[2], a); }), "");
 
     driver.emplace("SDL_AUDIODRIVER", "dummy"); // the driver that is there now
     slots.reset();
@@ -203,14 +182,9 @@ TEST_F(SdlSoundTest, AFailedReopenKeepsAskingForAReset) {
     driver.emplace("SDL_AUDIODRIVER", "disk");
     std::optional<ScopedEnv> output;
     output.emplace("SDL_DISKAUDIOFILE", "/dev/full");
-    SoundSlots slots;
+    SoundSlots slots = sdlSlots();
     slots.initSound();
-    const auto a = testSignal(6);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (errorOf([&] { slots.buffers[0]->Play(kPlayOnce); }).empty() &&
-           std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    ASSERT_NE(waitUntilRefused([&] { slots.buffers[0]->Play(kPlayOnce); }), "");
 
     driver.emplace("SDL_AUDIODRIVER", "nosuchdriver"); // nothing to reopen
     EXPECT_NE(errorOf([&] { slots.reset(); }).find("nosuchdriver"), std::string::npos);

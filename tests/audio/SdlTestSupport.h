@@ -1,9 +1,9 @@
 // Environment, temporary folders, disk-driver output and InitSound's sequence for the SDL tests.
 #pragma once
 
+#include "AudioTestSupport.h"
 #include "SdlSound.h"
 
-#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -96,27 +96,23 @@ inline bool waitForSignal(const std::filesystem::path& file, int frames) {
     return false;
 }
 
-// The five references the main window holds, replaced the way InitSound replaces them.
-struct SoundSlots {
-    std::shared_ptr<SoundSystem> directX;
-    std::shared_ptr<SoundDevice> soundDevice;
-    std::array<std::shared_ptr<SoundBuffer>, 3> buffers;
+// Tries op on a buffer of a device that is going away until it is refused; returns the refusal,
+// or "" when the device stays for a minute.
+template <typename F> std::string waitUntilRefused(F op) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        const std::string error = errorOf(op);
+        if (!error.empty()) {
+            return error;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return "";
+}
 
-    void initSound() {
-        directX = makeSdlSoundSystem();
-        soundDevice = directX->CreateDevice("");
-        BufferDescription desc;
-        fillOneSecondMono16(desc);
-        for (auto& buffer : buffers) {
-            buffer = soundDevice->CreateSoundBuffer(desc);
-        }
-    }
-    void reset() {
-        for (auto& buffer : buffers) {
-            buffer->Stop();
-        }
-        initSound();
-    }
-};
+// The window's references on the SDL sound layer.
+inline SoundSlots sdlSlots() {
+    return SoundSlots{makeSdlSoundSystem, {}, {}, {}};
+}
 
 } // namespace tarmel::audio::test
