@@ -31,6 +31,7 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 
 bench: build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/tarmel-audio-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 package: build
 	rm -f $(BUILD)/packages/tarmel_*.deb
