@@ -38,6 +38,28 @@ struct LabelStyle {
     std::optional<QColor> textColour;    // the toolkit's default when unset
     QColor background = darkGrey();
     bool wordWrap = false; // wrap at word boundaries inside the fixed box
+
+    // Chainable setters, e.g. LabelStyle{}.aligned(Align::Centre).bold(12).
+    LabelStyle& aligned(Align a) {
+        align = a;
+        return *this;
+    }
+    LabelStyle& bold(double pointSize) {
+        boldPointSize = pointSize;
+        return *this;
+    }
+    LabelStyle& coloured(const QColor& colour) {
+        textColour = colour;
+        return *this;
+    }
+    LabelStyle& onBackground(const QColor& colour) {
+        background = colour;
+        return *this;
+    }
+    LabelStyle& wrapped() {
+        wordWrap = true;
+        return *this;
+    }
 };
 
 // Every factory names the new control (QObject::objectName), places it with setGeometry at the
