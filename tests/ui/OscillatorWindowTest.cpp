@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -67,6 +69,15 @@ TEST(OscillatorWindow, TopLevelSizableWithoutMinimiseOrMaximise) {
     EXPECT_NE(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(window.palette().color(QPalette::Window), QColor(64, 64, 64));
     EXPECT_TRUE(window.autoFillBackground());
+}
+
+TEST(OscillatorWindow, CarriesTheApplicationIcon) {
+    QPixmap glyph(32, 32);
+    glyph.fill(Qt::green);
+    QApplication::setWindowIcon(QIcon(glyph));
+    OscillatorWindow window(3);
+    EXPECT_EQ(window.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    QApplication::setWindowIcon(QIcon());
 }
 
 TEST(OscillatorWindow, ResizingMovesNoControl) {

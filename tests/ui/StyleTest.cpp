@@ -126,6 +126,19 @@ TEST_F(Factories, LinePaintsItsPixels) {
     EXPECT_NE(image.pixelColor(20, 12), ink);
 }
 
+TEST_F(Factories, ShrinkToFitOnlyWhenTheTextOverflows) {
+    const QString text = "a paragraph long enough to need several lines in a narrow box";
+    QLabel* roomy = makeLabel(&window, "a", text, {0, 0, 9000, 1500}, LabelStyle{}.wrapped());
+    QLabel* tight = makeLabel(&window, "b", text, {0, 0, 1500, 600}, LabelStyle{}.wrapped());
+    const double start = tight->font().pointSizeF();
+    shrinkToFit(*roomy);
+    shrinkToFit(*tight);
+    EXPECT_DOUBLE_EQ(roomy->font().pointSizeF(), start);
+    EXPECT_LT(tight->font().pointSizeF(), start);
+    EXPECT_GE(tight->font().pointSizeF(), 6.0);
+    EXPECT_LE(tight->heightForWidth(tight->width()), tight->height());
+}
+
 TEST_F(Factories, WindowBackgroundIsDarkGrey) {
     applyWindowBackground(window);
     EXPECT_TRUE(window.autoFillBackground());
