@@ -1,0 +1,49 @@
+// The window of oscillator 2 or 3 (FrmOsc2, FrmOsc3): its modulator panel, framed by four lines.
+#pragma once
+
+#include "ModulatorPanel.h"
+
+#include <Parameters.h>
+#include <QWidget>
+
+class QLabel;
+
+namespace tarmel::ui {
+
+class OscillatorWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // oscillator is 2 or 3. The window is top-level without owner, hidden, at its stored screen
+    // place, with every control at its start value; it deletes itself when closed.
+    explicit OscillatorWindow(int oscillator);
+
+    int oscillator() const { return oscillator_; }
+    ModulatorPanel& panel() const { return *panel_; }
+    QLabel* label3() const { return label3_; }
+
+    // The five modulators as the window's controls stand now.
+    synth::ModulatorBank bank() const { return panel_->bank(); }
+
+signals:
+    // The window became the program's active window.
+    void activated();
+    // A user click on ChkFm(index), ticking or clearing it.
+    void chkFmClicked(int index);
+    // Oscillator 2's window only: the window itself, not one of its controls, lost the focus.
+    void windowLostFocus();
+    // The window was closed from its title bar; it is then deleted with its settings.
+    void closedByUser();
+
+protected:
+    bool event(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    int oscillator_;
+    ModulatorPanel* panel_ = nullptr;
+    QLabel* label3_ = nullptr;
+};
+
+} // namespace tarmel::ui
