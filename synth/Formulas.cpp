@@ -13,29 +13,29 @@ const char* oscillatorName(int j) {
     return names.at(static_cast<std::size_t>(j));
 }
 
-PhaseTerms phaseTerms(Phase phase, int16_t q, int16_t H, const Where& where) {
+Argument phaseTerms(Phase phase, int16_t q, int16_t H, const Where& where) {
     if (phase == Phase::Multiply) {
-        return {fmul(TWO_PI, q, where), static_cast<double>(H), 0.0};
+        return {fmul(TWO_PI, q, where), 44100.0, static_cast<double>(H)};
     }
     const double scaled = fmul(phase == Phase::Divide ? TWO_PI : PI, q, where);
-    return {scaled, static_cast<double>(H), static_cast<double>(mul32(H, 44100, where))};
+    return {scaled, static_cast<double>(mul32(H, 44100, where)), 1.0};
 }
 
 double phaseOf(Phase phase, int16_t q, int16_t H, double n, const Where& where) {
-    const PhaseTerms t = phaseTerms(phase, q, H, where);
-    if (phase != Phase::Multiply && t.divisor == 0.0) {
-        fdiv(t.scaled * n, t.divisor, where); // raises the division error
+    const Argument a = phaseTerms(phase, q, H, where);
+    if (a.divisor == 0.0) {
+        fdiv(a.scale * n, a.divisor, where); // raises the division error
     }
-    return phaseValue(phase, t, n);
+    return argumentAt(a, n);
 }
 
 double gate(bool cosine, int16_t pitch1, double n, const Where& where) {
-    const double arg = pitchArgument(fmul(TWO_PI, pitch1, where), n);
+    const double arg = argumentAt(pitchArgument(fmul(TWO_PI, pitch1, where)), n);
     return std::floor(cosine ? std::cos(arg) : std::sin(arg));
 }
 
 double carrier(int16_t pitch, double n, const Where& where) {
-    return std::sin(pitchArgument(fmul(TWO_PI, pitch, where), n));
+    return std::sin(argumentAt(pitchArgument(fmul(TWO_PI, pitch, where)), n));
 }
 
 double modulatorWave(const ModulatorKind& kind, const ModulatorSetting& m, int16_t pitch1, double n,

@@ -2,6 +2,7 @@
 // do the same double operations in the same order.
 #pragma once
 
+#include "Argument.h"
 #include "CheckedMath.h"
 #include "Modulators.h"
 
@@ -10,33 +11,17 @@
 namespace tarmel::synth {
 
 // The envelope's argument x = (PI n) / 88200.
-inline double envelopeArgument(double n) {
-    return (PI * n) / 88200.0;
-}
+inline constexpr Argument kEnvelopeArgument{PI, 88200.0, 1.0};
 
 // ((TWO_PI p) n) / 44100 with twoPiPitch = TWO_PI p: the argument of a carrier and of the gates.
-inline double pitchArgument(double twoPiPitch, double n) {
-    return (twoPiPitch * n) / 44100.0;
+inline Argument pitchArgument(double twoPiPitch) {
+    return {twoPiPitch, 44100.0, 1.0};
 }
 
-// The loop-invariant parts of a modulator phase: scaled = TWO_PI q (PI q when halved),
-// ratio = H and divisor = L = H 44100.
-struct PhaseTerms {
-    double scaled;
-    double ratio;
-    double divisor;
-};
-
-// The range-tested parts of a phase, in the order the program tests them.
-PhaseTerms phaseTerms(Phase phase, int16_t q, int16_t H, const Where& where);
-
-// The phase at sample n from its terms; the divisor of a divided phase must not be zero.
-inline double phaseValue(Phase phase, const PhaseTerms& t, double n) {
-    if (phase == Phase::Multiply) {
-        return pitchArgument(t.scaled, n) * t.ratio;
-    }
-    return (t.scaled * n) / t.divisor;
-}
+// A modulator phase: PM = (((TWO_PI q) n) / 44100) H, PD = ((TWO_PI q) n) / L and
+// PH = ((PI q) n) / L with L = H 44100, range-tested in the order the program tests them. The
+// divisor of PD and PH is zero when H is.
+Argument phaseTerms(Phase phase, int16_t q, int16_t H, const Where& where);
 
 // The phase at sample n, range-tested and with the divisor tested for zero.
 double phaseOf(Phase phase, int16_t q, int16_t H, double n, const Where& where);

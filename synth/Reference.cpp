@@ -23,7 +23,7 @@ const char* modulatorName(int index) {
 
 int16_t envelopeLevel(int16_t attack, int n) {
     const Where where{"envelope", n};
-    const double x = envelopeArgument(static_cast<double>(n));
+    const double x = argumentAt(kEnvelopeArgument, static_cast<double>(n));
     const double attackTerm = fmul(std::sin(x), attack, where);
     const int16_t decayWeight = sub16(1500, attack, where);
     const double decayTerm = fmul(std::cos(x), decayWeight, where);
