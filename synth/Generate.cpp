@@ -1,20 +1,16 @@
 // The generation the program uses: the samples, outputs and generator state of generateReference,
-// computed block by block with vectorised sine, cosine and tangent, split over the cores. Values
-// the vector functions could round differently are recomputed with the scalar formulas. Anything
-// the fast path does not vouch for (an error, a value out of its range) goes to generateReference,
-// which then runs on the untouched state and arrays and decides.
+// computed block by block with vectorised sines (FastBlocks) in chunks spread over the cores.
+// The random generator is fed in sample order while the chunks after it are still computed.
+// Anything the fast path does not vouch for (an error, a value out of its range) goes to
+// generateReference, which then runs on the untouched state and arrays and decides.
+#include "FastBlocks.h"
 #include "FastGenerate.h"
 #include "FastPlan.h"
 #include "Formulas.h"
 #include "Parallel.h"
-#include "RowMath.h"
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
-#include <cmath>
-#include <cstdint>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -22,324 +18,96 @@ namespace tarmel::synth {
 
 namespace {
 
-constexpr int kBlock = 256;
-// More chunks than threads keep every thread busy when one of them is slowed down.
+// More chunks than threads keep every thread busy when one of them is slowed down, and let the
+// generator follow closely behind.
 constexpr int kChunksPerThread = 4;
-// A vector sine this close to 0, 1 or -1 may lie on the other side of that edge than std::sin's.
-constexpr double kEdgeMargin = 1e-9;
 
-using Row = std::array<double, kBlock>;
-
-// A gate sine whose floor is certain: -1 below zero, 0 from zero to below one.
-inline bool clearOfGateEdges(double v) {
-    return (v > -1.0 + kEdgeMargin && v < -kEdgeMargin) ||
-           (v > kEdgeMargin && v < 1.0 - kEdgeMargin);
+std::uint64_t nextGenerationId() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
-// Results of one generation, committed only when all of it succeeded. Kept from one generation to
-// the next by the calling thread, so that its memory is not requested and cleared each time;
-// every value read is written first.
-struct Scratch {
-    std::unique_ptr<Waves> waves = std::make_unique<Waves>();
-    // For the random modulator, per sample: an argument with r's effect on the generator, the
-    // generator's value, the product of its oscillator up to it, and the outputs after it that
-    // change (indexed by position).
-    std::vector<double> argument;
-    std::vector<double> value;
-    std::vector<double> partial;
-    std::array<std::vector<double>, kModulatorsPerOscillator> tail;
-};
+// Feeds the random generator in sample order with the arguments of the chunks finished so far,
+// and finishes those chunks' samples of the random modulator's oscillator. One thread feeds at a
+// time; a thread that finds the feeder busy leaves its chunk to it, and the feeder looks again
+// after letting go, so no finished chunk is left behind. (Sequentially consistent operations:
+// "mark finished, then try to feed" against "stop feeding, then look again" needs them.)
+class RandomFeed {
+public:
+    RandomFeed(const Generation& g, int chunks, const RandomGenerator& start)
+        : g_(g), chunks_(chunks), finished_(static_cast<std::size_t>(chunks)), generator_(start) {}
 
-struct Generation {
-    const Parameters& params;
-    const FastPlan& plan;
-    const VectorMath& math;
-    Scratch& scratch;
-    int randomOscillator = -1; // oscillator and position of the random modulator when it is on
-    int randomPosition = -1;
-    mutable std::atomic<int> tiesRecomputed{0}; // counted by every thread
-};
-
-// The working rows of one block of samples [first, first + count), kept by each thread.
-struct Block {
-    int first = 0;
-    int count = 0;
-    Row envSin;
-    Row envCos;
-    Row env;
-    std::array<Row, kOscillators> carrier;
-    Row cos1;
-    Row gateS;
-    Row gateC;
-    std::array<Row, kModulators> channelSin;
-    std::array<Row, kModulators> channelTan;
-    std::array<Row, kModulators> gated;
-    std::array<Row, kModulators> stored; // the stored outputs of the modulators that are off
-    Row ones;
-    Row sample;
-    Row rounded;
-    Row unusual;
-};
-
-const ModulatorSetting& settingOf(const Generation& g, int k) {
-    return g.params.modulators[static_cast<std::size_t>(k)];
-}
-
-const ModulatorKind& kindOf(int k) {
-    return kModulatorKinds[static_cast<std::size_t>(k)];
-}
-
-const OutputPlan& outputOf(const Generation& g, int k) {
-    return g.plan.outputs[static_cast<std::size_t>(k)];
-}
-
-int16_t pitchOf(const Generation& g, int j) {
-    const auto& p = g.params;
-    return j == 0 ? p.pitch1 : (j == 1 ? p.pitch2 : p.pitch3);
-}
-
-// Sample n of oscillator j, unrounded, by the scalar formulas of the reference.
-double exactSample(const Generation& g, int j, int n, double randomValue) {
-    const auto dn = static_cast<double>(n);
-    std::array<double, kModulatorsPerOscillator> outputs{};
-    for (int f = 0; f < kModulatorsPerOscillator; ++f) {
-        const int k = j * kModulatorsPerOscillator + f;
-        const OutputPlan& out = outputOf(g, k);
-        double& v = outputs[static_cast<std::size_t>(f)];
-        if (out.source == OutputSource::Stored) {
-            v = out.stored;
-        } else if (out.source == OutputSource::Random) {
-            v = randomValue;
-        } else {
-            v = modulatorWave(kindOf(k), settingOf(g, k), g.params.pitch1, dn,
-                              {modulatorName(k), n});
+    void chunkFinished(int c, Block& b) {
+        finished_[static_cast<std::size_t>(c)].store(true);
+        for (;;) {
+            if (feeding_.test_and_set()) {
+                return; // the feeder will find this chunk
+            }
+            int next = next_.load();
+            while (next < chunks_ && finished_[static_cast<std::size_t>(next)].load() &&
+                   feed(next, b)) {
+                ++next;
+            }
+            next_.store(next);
+            feeding_.clear();
+            if (next == chunks_ || !finished_[static_cast<std::size_t>(next)].load() ||
+                g_.failed.load()) {
+                return;
+            }
         }
     }
-    const Where where{oscillatorName(j), n};
-    return sampleValue(envelopeLevel(g.plan.attack, n), carrier(pitchOf(g, j), dn, where),
-                       outputs.data(), where);
-}
 
-// Stores the block's samples of oscillator j, rounded. randomValues, when given, are the random
-// modulator's values for an exact recomputation. False when the reference must decide.
-bool storeRow(const Generation& g, Block& b, int j, const double* randomValues) {
-    int16_t* out = (*g.scratch.waves)[static_cast<std::size_t>(j)].data() + b.first;
-    if (rows::round(b.sample.data(), b.rounded.data(), b.unusual.data(), b.count)) {
-        rows::toSamples(b.rounded.data(), out, b.count);
-        return true;
-    }
-    for (int i = 0; i < b.count; ++i) {
-        const double s = b.sample[i];
-        if (!(std::fabs(s) < rows::kSafeMagnitude)) {
-            return false;
+    // Once every chunk has run: whether all were fed, and the generator after the last sample.
+    bool complete() const { return next_.load() == chunks_; }
+    const RandomGenerator& generator() const { return generator_; }
+
+private:
+    bool feed(int c, Block& b) {
+        Scratch& sc = g_.scratch;
+        const int first = chunkStart(c, chunks_, kSampleCount);
+        const int last = chunkStart(c + 1, chunks_, kSampleCount);
+        for (auto n = static_cast<std::size_t>(first); n < static_cast<std::size_t>(last); ++n) {
+            sc.value[n] = static_cast<double>(generator_.next(sc.argument[n]));
         }
-        if (rows::nearTie(s, b.rounded[i])) {
-            const int n = b.first + i;
-            const double randomValue = randomValues != nullptr
-                                           ? randomValues[i]
-                                           : std::numeric_limits<double>::quiet_NaN();
-            const double exact = exactSample(g, j, n, randomValue);
-            g.tiesRecomputed.fetch_add(1, std::memory_order_relaxed);
-            if (!(std::fabs(exact) < rows::kSafeMagnitude)) {
+        for (b.first = first; b.first < last; b.first += kBlock) {
+            b.count = std::min(kBlock, last - b.first);
+            if (!finishRandomBlock(g_, b)) {
+                g_.failed.store(true);
                 return false;
             }
-            b.rounded[i] = round16(exact, {oscillatorName(j), n});
         }
-        out[i] = static_cast<int16_t>(b.rounded[i]);
-    }
-    return true;
-}
-
-bool envelope(const Generation& g, Block& b) {
-    g.math.sinCosAt(kEnvelopeArgument, b.first, b.count, b.envSin.data(), b.envCos.data());
-    Row& sum = b.sample;
-    rows::weightedSum(b.envSin.data(), g.plan.attackWeight, b.envCos.data(), g.plan.decayWeight,
-                      sum.data(), b.count);
-    if (rows::round(sum.data(), b.env.data(), b.unusual.data(), b.count)) {
         return true;
     }
-    for (int i = 0; i < b.count; ++i) {
-        if (!(std::fabs(sum[i]) < rows::kSafeMagnitude)) {
-            return false;
+
+    const Generation& g_;
+    const int chunks_;
+    std::vector<std::atomic<bool>> finished_;
+    std::atomic<int> next_{0}; // the first chunk not fed yet
+    std::atomic_flag feeding_ = ATOMIC_FLAG_INIT;
+    RandomGenerator generator_; // used by the feeder only
+};
+
+// Computes chunk c's blocks; with the random modulator on, feeds what is ready.
+void runChunk(const Generation& g, int c, int chunks, RandomFeed* feed) {
+    thread_local const auto b = std::make_unique<Block>();
+    try {
+        if (b->preparedFor != g.id) {
+            prepareRows(g, *b);
         }
-        if (rows::nearTie(sum[i], b.env[i])) {
-            b.env[i] = envelopeLevel(g.plan.attack, b.first + i);
-            g.tiesRecomputed.fetch_add(1, std::memory_order_relaxed);
-        }
-    }
-    return true;
-}
-
-// floor(sin or cos of oscillator 1's phase) from its vector value, exact near the edges.
-void gateRow(const Generation& g, const Block& b, const Row& trig, bool cosine, Row& out) {
-    for (int i = 0; i < b.count; ++i) {
-        const double v = trig[i];
-        const int n = b.first + i;
-        out[i] = clearOfGateEdges(v)
-                     ? (v < 0.0 ? -1.0 : 0.0)
-                     : gate(cosine, g.params.pitch1, static_cast<double>(n), {"gate", n});
-    }
-}
-
-void carriersAndGates(const Generation& g, Block& b) {
-    for (int s = 0; s < g.plan.pitchCount; ++s) {
-        const Argument& arg = g.plan.pitchArgument[static_cast<std::size_t>(s)];
-        Row& car = b.carrier[static_cast<std::size_t>(s)];
-        if (s == 0 && g.plan.needsGateC) {
-            g.math.sinCosAt(arg, b.first, b.count, car.data(), b.cos1.data());
-        } else {
-            g.math.sinAt(arg, b.first, b.count, car.data());
-        }
-    }
-    if (g.plan.needsGateS) {
-        gateRow(g, b, b.carrier[0], false, b.gateS);
-    }
-    if (g.plan.needsGateC) {
-        gateRow(g, b, b.cos1, true, b.gateC);
-    }
-}
-
-void modulatorPhases(const Generation& g, Block& b) {
-    for (int c = 0; c < g.plan.channelCount; ++c) {
-        const PhaseChannel& ch = g.plan.channels[static_cast<std::size_t>(c)];
-        Row& sine = b.channelSin[static_cast<std::size_t>(c)];
-        g.math.sinAt(ch.argument, b.first, b.count, sine.data());
-        if (ch.needsTan) {
-            g.math.tan(sine.data(), b.channelTan[static_cast<std::size_t>(c)].data(), b.count);
-        }
-    }
-}
-
-// The row of modulator k's outputs in this block (the random one's are known only later).
-const double* outputRow(const Generation& g, Block& b, int k) {
-    const OutputPlan& out = outputOf(g, k);
-    const auto c = static_cast<std::size_t>(out.channel);
-    switch (out.source) {
-    case OutputSource::Stored:
-        return b.stored[static_cast<std::size_t>(k)].data();
-    case OutputSource::Random:
-        return nullptr;
-    case OutputSource::Sine:
-        return b.channelSin[c].data();
-    case OutputSource::TanSine:
-        return b.channelTan[c].data();
-    case OutputSource::GatedS:
-    case OutputSource::GatedC: {
-        const Row& gate = out.source == OutputSource::GatedS ? b.gateS : b.gateC;
-        Row& row = b.gated[static_cast<std::size_t>(k)];
-        rows::multiply(gate.data(), b.channelSin[c].data(), row.data(), b.count);
-        return row.data();
-    }
-    }
-    return nullptr;
-}
-
-// What the random modulator's oscillator needs once the generator's values are known: the
-// generator's arguments, the product up to the random output and the outputs after it.
-void prepareRandom(const Generation& g, Block& b, const rows::Factors& factors) {
-    Scratch& sc = g.scratch;
-    const int k = g.plan.randomModulator;
-    const Row& sine = b.channelSin[static_cast<std::size_t>(outputOf(g, k).channel)];
-    for (int i = 0; i < b.count; ++i) {
-        const int n = b.first + i;
-        // A clearly positive r only asks for the next value; any other needs its exact bits.
-        sc.argument[static_cast<std::size_t>(n)] =
-            sine[i] > kEdgeMargin ? sine[i]
-                                  : modulatorWave(kindOf(k), settingOf(g, k), g.params.pitch1,
-                                                  static_cast<double>(n), {modulatorName(k), n});
-    }
-    rows::Factors upToRandom = factors;
-    for (int f = g.randomPosition; f < kModulatorsPerOscillator; ++f) {
-        upToRandom[static_cast<std::size_t>(f)] = b.ones.data();
-    }
-    const auto* car =
-        b.carrier[static_cast<std::size_t>(
-                      g.plan.pitchSlotOf[static_cast<std::size_t>(g.randomOscillator)])]
-            .data();
-    rows::product(b.env.data(), car, upToRandom, b.sample.data(), b.count);
-    std::copy_n(b.sample.begin(), b.count, sc.partial.begin() + b.first);
-    for (int f = g.randomPosition + 1; f < kModulatorsPerOscillator; ++f) {
-        const auto fu = static_cast<std::size_t>(f);
-        if (!sc.tail[fu].empty()) {
-            std::copy_n(factors[fu], b.count, sc.tail[fu].begin() + b.first);
-        }
-    }
-}
-
-bool oscillator(const Generation& g, Block& b, int j) {
-    rows::Factors factors{};
-    for (int f = 0; f < kModulatorsPerOscillator; ++f) {
-        factors[static_cast<std::size_t>(f)] = outputRow(g, b, j * kModulatorsPerOscillator + f);
-    }
-    if (j == g.randomOscillator) {
-        prepareRandom(g, b, factors);
-        return true; // finished once the generator has run
-    }
-    const auto* car =
-        b.carrier[static_cast<std::size_t>(g.plan.pitchSlotOf[static_cast<std::size_t>(j)])].data();
-    rows::product(b.env.data(), car, factors, b.sample.data(), b.count);
-    return storeRow(g, b, j, nullptr);
-}
-
-bool computeBlock(const Generation& g, Block& b) {
-    if (!envelope(g, b)) {
-        return false;
-    }
-    carriersAndGates(g, b);
-    modulatorPhases(g, b);
-    for (int j = 0; j < kOscillators; ++j) {
-        if (!oscillator(g, b, j)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The random modulator's oscillator in this block, once the generator's values are known.
-bool finishRandomBlock(const Generation& g, Block& b) {
-    const Scratch& sc = g.scratch;
-    rows::Factors afterRandom{};
-    for (int f = 0; f < kModulatorsPerOscillator; ++f) {
-        const auto fu = static_cast<std::size_t>(f);
-        const int k = g.randomOscillator * kModulatorsPerOscillator + f;
-        if (f <= g.randomPosition) {
-            afterRandom[fu] = b.ones.data();
-        } else if (sc.tail[fu].empty()) {
-            afterRandom[fu] = b.stored[static_cast<std::size_t>(k)].data();
-        } else {
-            afterRandom[fu] = sc.tail[fu].data() + b.first;
-        }
-    }
-    const double* values = sc.value.data() + b.first;
-    rows::product(sc.partial.data() + b.first, values, afterRandom, b.sample.data(), b.count);
-    return storeRow(g, b, g.randomOscillator, values);
-}
-
-// Runs step(block) over every block of every chunk, each chunk on one thread with that thread's
-// block rows; false if a step failed or threw.
-template <class Step> bool inBlocks(const Generation& g, int chunks, const Step& step) {
-    std::atomic<bool> ok{true};
-    runChunks(chunks, [&](int c) {
-        try {
-            thread_local const auto b = std::make_unique<Block>();
-            b->ones.fill(1.0);
-            for (int k = 0; k < kModulators; ++k) {
-                b->stored[static_cast<std::size_t>(k)].fill(outputOf(g, k).stored);
+        const int last = chunkStart(c + 1, chunks, kSampleCount);
+        for (b->first = chunkStart(c, chunks, kSampleCount); b->first < last; b->first += kBlock) {
+            b->count = std::min(kBlock, last - b->first);
+            if (g.failed.load(std::memory_order_relaxed) || !computeBlock(g, *b)) {
+                g.failed.store(true);
+                return;
             }
-            const int last = chunkStart(c + 1, chunks, kSampleCount);
-            for (b->first = chunkStart(c, chunks, kSampleCount); b->first < last;
-                 b->first += kBlock) {
-                b->count = std::min(kBlock, last - b->first);
-                if (!ok.load(std::memory_order_relaxed) || !step(*b)) {
-                    ok.store(false, std::memory_order_relaxed);
-                    return;
-                }
-            }
-        } catch (...) {
-            ok.store(false, std::memory_order_relaxed);
         }
-    });
-    return ok.load();
+        if (feed != nullptr) {
+            feed->chunkFinished(c, *b);
+        }
+    } catch (...) {
+        g.failed.store(true);
+    }
 }
 
 void allocateRandom(Generation& g) {
@@ -353,8 +121,9 @@ void allocateRandom(Generation& g) {
     sc.value.resize(kSampleCount);
     sc.partial.resize(kSampleCount);
     for (int f = 0; f < kModulatorsPerOscillator; ++f) {
-        const int k = g.randomOscillator * kModulatorsPerOscillator + f;
-        const bool changes = f > g.randomPosition && outputOf(g, k).source != OutputSource::Stored;
+        const auto k = static_cast<std::size_t>(g.randomOscillator * kModulatorsPerOscillator + f);
+        const bool changes =
+            f > g.randomPosition && g.plan.outputs[k].source != OutputSource::Stored;
         sc.tail[static_cast<std::size_t>(f)].resize(changes ? kSampleCount : 0);
     }
 }
@@ -370,22 +139,20 @@ FastReport generateFast(const Parameters& params, SynthState& state, Waves& wave
     }
     const int chunks =
         options.chunks > 0 ? options.chunks : parallelThreadCount() * kChunksPerThread;
+    // Kept by the calling thread from one generation to the next, so that its memory is not
+    // requested and cleared each time; every value read is written first.
     thread_local Scratch scratch;
-    Generation g{params, *plan, options.math != nullptr ? *options.math : bestVectorMath(),
-                 scratch};
+    Generation g{nextGenerationId(), params, *plan,
+                 options.math != nullptr ? *options.math : bestVectorMath(), scratch};
     allocateRandom(g);
-
-    bool ok = inBlocks(g, chunks, [&](Block& b) { return computeBlock(g, b); });
-
-    RandomGenerator random = state.random;
-    if (ok && g.randomOscillator >= 0) {
-        for (std::size_t n = 0; n < kSampleCount; ++n) {
-            scratch.value[n] = static_cast<double>(random.next(scratch.argument[n]));
-        }
-        ok = inBlocks(g, chunks, [&](Block& b) { return finishRandomBlock(g, b); });
+    std::unique_ptr<RandomFeed> feed;
+    if (g.randomOscillator >= 0) {
+        feed = std::make_unique<RandomFeed>(g, chunks, state.random);
     }
 
-    if (!ok) {
+    runChunks(chunks, [&](int c) { runChunk(g, c, chunks, feed.get()); });
+
+    if (g.failed.load() || (feed && !feed->complete())) {
         generateReference(params, state, waves);
         return {true, g.tiesRecomputed.load()};
     }
@@ -397,11 +164,13 @@ FastReport generateFast(const Parameters& params, SynthState& state, Waves& wave
         if (out.source == OutputSource::Random) {
             state.modOut[ku] = scratch.value[kLast];
         } else if (out.source != OutputSource::Stored) {
-            state.modOut[ku] = modulatorWave(kindOf(k), params.modulators[ku], params.pitch1, kLast,
-                                             {modulatorName(k), kLast});
+            state.modOut[ku] = modulatorWave(kModulatorKinds[ku], params.modulators[ku],
+                                             params.pitch1, kLast, {modulatorName(k), kLast});
         }
     }
-    state.random = random;
+    if (feed) {
+        state.random = feed->generator();
+    }
     return {false, g.tiesRecomputed.load()};
 }
 

@@ -1,5 +1,7 @@
-// Sines, cosines and tangents of whole rows of samples through SLEEF (within 1 ulp of the exact
-// value), one implementation per x86-64 instruction set, the widest the CPU has chosen at run time.
+// Sines, cosines and tangents of whole rows of samples through SLEEF, one implementation per x86-64
+// instruction set, the widest the CPU has chosen at run time. SLEEF's 3.5-ulp functions: twice as
+// fast as its 1-ulp ones, and far closer to std::sin than the fast generation's margins need
+// (the bound holds for arguments up to 1e15; the synthesis stays below 7e9).
 #pragma once
 
 #include "Argument.h"

@@ -15,10 +15,10 @@ struct Avx2 {
     static Reg add(Reg a, Reg b) { return _mm256_add_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm256_div_pd(a, b); }
-    static Reg sin(Reg v) { return Sleef_sind4_u10avx2(v); }
-    static Reg tan(Reg v) { return Sleef_tand4_u10avx2(v); }
+    static Reg sin(Reg v) { return Sleef_sind4_u35avx2(v); }
+    static Reg tan(Reg v) { return Sleef_tand4_u35avx2(v); }
     static void sinCos(Reg v, Reg& s, Reg& c) {
-        const Sleef___m256d_2 r = Sleef_sincosd4_u10avx2(v);
+        const Sleef___m256d_2 r = Sleef_sincosd4_u35avx2(v);
         s = r.x;
         c = r.y;
     }

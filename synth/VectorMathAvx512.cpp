@@ -15,10 +15,10 @@ struct Avx512 {
     static Reg add(Reg a, Reg b) { return _mm512_add_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm512_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm512_div_pd(a, b); }
-    static Reg sin(Reg v) { return Sleef_sind8_u10avx512f(v); }
-    static Reg tan(Reg v) { return Sleef_tand8_u10avx512f(v); }
+    static Reg sin(Reg v) { return Sleef_sind8_u35avx512f(v); }
+    static Reg tan(Reg v) { return Sleef_tand8_u35avx512f(v); }
     static void sinCos(Reg v, Reg& s, Reg& c) {
-        const Sleef___m512d_2 r = Sleef_sincosd8_u10avx512f(v);
+        const Sleef___m512d_2 r = Sleef_sincosd8_u35avx512f(v);
         s = r.x;
         c = r.y;
     }

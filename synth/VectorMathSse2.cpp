@@ -15,10 +15,10 @@ struct Sse2 {
     static Reg add(Reg a, Reg b) { return _mm_add_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm_div_pd(a, b); }
-    static Reg sin(Reg v) { return Sleef_sind2_u10sse2(v); }
-    static Reg tan(Reg v) { return Sleef_tand2_u10sse2(v); }
+    static Reg sin(Reg v) { return Sleef_sind2_u35sse2(v); }
+    static Reg tan(Reg v) { return Sleef_tand2_u35sse2(v); }
     static void sinCos(Reg v, Reg& s, Reg& c) {
-        const Sleef___m128d_2 r = Sleef_sincosd2_u10sse2(v);
+        const Sleef___m128d_2 r = Sleef_sincosd2_u35sse2(v);
         s = r.x;
         c = r.y;
     }

@@ -1,5 +1,5 @@
 // The vectorised sines, cosines and tangents: arguments formed exactly as argumentAt forms them,
-// values within a few units in the last place of the standard functions, any row length.
+// values within SLEEF's 3.5 units in the last place of the standard functions, any row length.
 #include "VectorMath.h"
 
 #include "Argument.h"
@@ -11,6 +11,9 @@
 
 namespace tarmel::synth {
 namespace {
+
+// SLEEF's documented 3.5 ulp, and up to one more for the standard functions themselves.
+constexpr double kBound = 4.5;
 
 // Distance in units in the last place of the larger magnitude.
 double ulpsApart(double a, double b) {
@@ -46,9 +49,10 @@ TEST(VectorMath, SinesAndCosinesOfRowsFollowTheStandardFunctions) {
                 for (int i = 0; i < count; ++i) {
                     const auto iu = static_cast<std::size_t>(i);
                     const double x = argumentAt(a, static_cast<double>(first + i));
-                    EXPECT_LE(ulpsApart(sines[iu], std::sin(x)), 2.0) << math->name << " " << x;
-                    EXPECT_LE(ulpsApart(cosines[iu], std::cos(x)), 2.0) << math->name << " " << x;
-                    EXPECT_LE(ulpsApart(again[iu], std::sin(x)), 2.0) << math->name << " " << x;
+                    EXPECT_LE(ulpsApart(sines[iu], std::sin(x)), kBound) << math->name << " " << x;
+                    EXPECT_LE(ulpsApart(cosines[iu], std::cos(x)), kBound)
+                        << math->name << " " << x;
+                    EXPECT_LE(ulpsApart(again[iu], std::sin(x)), kBound) << math->name << " " << x;
                 }
                 EXPECT_EQ(sines.back(), -7.0) << math->name << ": wrote past the row";
                 EXPECT_EQ(cosines.back(), -7.0) << math->name << ": wrote past the row";
@@ -66,7 +70,7 @@ TEST(VectorMath, TangentsOfRowsInPlace) {
         const std::vector<double> original = x;
         math->tan(x.data(), x.data(), static_cast<int>(x.size()));
         for (std::size_t i = 0; i < x.size(); ++i) {
-            EXPECT_LE(ulpsApart(x[i], std::tan(original[i])), 2.0) << math->name;
+            EXPECT_LE(ulpsApart(x[i], std::tan(original[i])), kBound) << math->name;
         }
     }
 }
