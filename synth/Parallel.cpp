@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <sched.h>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -115,7 +116,12 @@ WorkerPool& pool() {
 } // namespace
 
 int parallelThreadCount() {
-    const auto cores = static_cast<int>(std::thread::hardware_concurrency());
+    // The cores this process may run on, which can be fewer than the machine has.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    const int cores = sched_getaffinity(0, sizeof(allowed), &allowed) == 0
+                          ? CPU_COUNT(&allowed)
+                          : static_cast<int>(std::thread::hardware_concurrency());
     return std::clamp(cores, 1, 8);
 }
 
