@@ -20,7 +20,7 @@ namespace {
 
 // More chunks than threads keep every thread busy when one of them is slowed down, and let the
 // generator follow closely behind.
-constexpr int kChunksPerThread = 4;
+constexpr int kChunksPerThread = 8;
 
 std::uint64_t nextGenerationId() {
     static std::atomic<std::uint64_t> last{0};
