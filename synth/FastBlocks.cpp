@@ -2,8 +2,8 @@
 // program's order, and the scalar formulas wherever the vector values could round differently.
 #include "FastBlocks.h"
 
+#include "FastRounding.h"
 #include "Formulas.h"
-#include "RowMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +12,8 @@
 namespace tarmel::synth {
 
 namespace {
+
+using Factors = std::array<const double*, kModulatorsPerOscillator>;
 
 // A vector sine this close to 0, 1 or -1 may lie on the other side of that edge than std::sin's.
 constexpr double kEdgeMargin = 1e-9;
@@ -65,23 +67,23 @@ double exactSample(const Generation& g, int j, int n, double randomValue) {
 // modulator's values for an exact recomputation. False when the reference must decide.
 bool storeRow(const Generation& g, Block& b, int j, const double* randomValues) {
     int16_t* out = (*g.scratch.waves)[static_cast<std::size_t>(j)].data() + b.first;
-    if (rows::round(b.sample.data(), b.rounded.data(), b.unusual.data(), b.count)) {
-        rows::toSamples(b.rounded.data(), out, b.count);
+    if (g.math.round(b.sample.data(), b.rounded.data(), b.unusual.data(), b.count)) {
+        g.math.toSamples(b.rounded.data(), out, b.count);
         return true;
     }
     for (int i = 0; i < b.count; ++i) {
         const double s = b.sample[i];
-        if (!(std::fabs(s) < rows::kSafeMagnitude)) {
+        if (!rounding::safeMagnitude(s)) {
             return false;
         }
-        if (rows::nearTie(s, b.rounded[i])) {
+        if (rounding::nearTie(s, b.rounded[i])) {
             const int n = b.first + i;
             const double randomValue = randomValues != nullptr
                                            ? randomValues[i]
                                            : std::numeric_limits<double>::quiet_NaN();
             const double exact = exactSample(g, j, n, randomValue);
             g.tiesRecomputed.fetch_add(1, std::memory_order_relaxed);
-            if (!(std::fabs(exact) < rows::kSafeMagnitude)) {
+            if (!rounding::safeMagnitude(exact)) {
                 return false;
             }
             b.rounded[i] = round16(exact, {oscillatorName(j), n});
@@ -94,16 +96,16 @@ bool storeRow(const Generation& g, Block& b, int j, const double* randomValues) 
 bool envelope(const Generation& g, Block& b) {
     g.math.sinCosAt(kEnvelopeArgument, b.first, b.count, b.envSin.data(), b.envCos.data());
     Row& sum = b.sample;
-    rows::weightedSum(b.envSin.data(), g.plan.attackWeight, b.envCos.data(), g.plan.decayWeight,
-                      sum.data(), b.count);
-    if (rows::round(sum.data(), b.env.data(), b.unusual.data(), b.count)) {
+    g.math.weightedSum(b.envSin.data(), g.plan.attackWeight, b.envCos.data(), g.plan.decayWeight,
+                       sum.data(), b.count);
+    if (g.math.round(sum.data(), b.env.data(), b.unusual.data(), b.count)) {
         return true;
     }
     for (int i = 0; i < b.count; ++i) {
-        if (!(std::fabs(sum[i]) < rows::kSafeMagnitude)) {
+        if (!rounding::safeMagnitude(sum[i])) {
             return false;
         }
-        if (rows::nearTie(sum[i], b.env[i])) {
+        if (rounding::nearTie(sum[i], b.env[i])) {
             b.env[i] = envelopeLevel(g.plan.attack, b.first + i);
             g.tiesRecomputed.fetch_add(1, std::memory_order_relaxed);
         }
@@ -168,7 +170,7 @@ const double* outputRow(const Generation& g, Block& b, int k) {
     case OutputSource::GatedC: {
         const Row& gate = out.source == OutputSource::GatedS ? b.gateS : b.gateC;
         Row& row = b.gated[static_cast<std::size_t>(k)];
-        rows::multiply(gate.data(), b.channelSin[c].data(), row.data(), b.count);
+        g.math.multiply(gate.data(), b.channelSin[c].data(), row.data(), b.count);
         return row.data();
     }
     }
@@ -177,7 +179,7 @@ const double* outputRow(const Generation& g, Block& b, int k) {
 
 // What the random modulator's oscillator needs once the generator's values are known: the
 // generator's arguments, the product up to the random output and the outputs after it.
-void prepareRandom(const Generation& g, Block& b, const rows::Factors& factors) {
+void prepareRandom(const Generation& g, Block& b, const Factors& factors) {
     Scratch& sc = g.scratch;
     const int k = g.plan.randomModulator;
     const Row& sine = b.channelSin[static_cast<std::size_t>(outputOf(g, k).channel)];
@@ -189,7 +191,7 @@ void prepareRandom(const Generation& g, Block& b, const rows::Factors& factors) 
                                   : modulatorWave(kindOf(k), settingOf(g, k), g.params.pitch1,
                                                   static_cast<double>(n), {modulatorName(k), n});
     }
-    rows::Factors upToRandom = factors;
+    Factors upToRandom = factors;
     for (int f = g.randomPosition; f < kModulatorsPerOscillator; ++f) {
         upToRandom[static_cast<std::size_t>(f)] = b.ones.data();
     }
@@ -197,7 +199,7 @@ void prepareRandom(const Generation& g, Block& b, const rows::Factors& factors) 
         b.carrier[static_cast<std::size_t>(
                       g.plan.pitchSlotOf[static_cast<std::size_t>(g.randomOscillator)])]
             .data();
-    rows::product(b.env.data(), car, upToRandom, b.sample.data(), b.count);
+    g.math.product(b.env.data(), car, upToRandom.data(), b.sample.data(), b.count);
     std::copy_n(b.sample.begin(), b.count, sc.partial.begin() + b.first);
     for (int f = g.randomPosition + 1; f < kModulatorsPerOscillator; ++f) {
         const auto fu = static_cast<std::size_t>(f);
@@ -208,7 +210,7 @@ void prepareRandom(const Generation& g, Block& b, const rows::Factors& factors) 
 }
 
 bool oscillator(const Generation& g, Block& b, int j) {
-    rows::Factors factors{};
+    Factors factors{};
     for (int f = 0; f < kModulatorsPerOscillator; ++f) {
         factors[static_cast<std::size_t>(f)] = outputRow(g, b, j * kModulatorsPerOscillator + f);
     }
@@ -218,7 +220,7 @@ bool oscillator(const Generation& g, Block& b, int j) {
     }
     const auto* car =
         b.carrier[static_cast<std::size_t>(g.plan.pitchSlotOf[static_cast<std::size_t>(j)])].data();
-    rows::product(b.env.data(), car, factors, b.sample.data(), b.count);
+    g.math.product(b.env.data(), car, factors.data(), b.sample.data(), b.count);
     return storeRow(g, b, j, nullptr);
 }
 
@@ -249,7 +251,7 @@ bool computeBlock(const Generation& g, Block& b) {
 // The random modulator's oscillator in this block, once the generator's values are known.
 bool finishRandomBlock(const Generation& g, Block& b) {
     const Scratch& sc = g.scratch;
-    rows::Factors afterRandom{};
+    Factors afterRandom{};
     for (int f = 0; f < kModulatorsPerOscillator; ++f) {
         const auto fu = static_cast<std::size_t>(f);
         const int k = g.randomOscillator * kModulatorsPerOscillator + f;
@@ -262,7 +264,8 @@ bool finishRandomBlock(const Generation& g, Block& b) {
         }
     }
     const double* values = sc.value.data() + b.first;
-    rows::product(sc.partial.data() + b.first, values, afterRandom, b.sample.data(), b.count);
+    g.math.product(sc.partial.data() + b.first, values, afterRandom.data(), b.sample.data(),
+                   b.count);
     return storeRow(g, b, g.randomOscillator, values);
 }
 

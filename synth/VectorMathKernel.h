@@ -1,7 +1,9 @@
 // The loops of VectorMath for one instruction set. Included only by the file compiled for that
-// set, with an Isa type of internal linkage, so no code built for it is shared with other files.
+// set, with an Isa type of internal linkage, and calling nothing but intrinsics, builtins and
+// always-inlined helpers, so no code built for that set is shared with other files.
 #pragma once
 
+#include "FastRounding.h"
 #include "VectorMath.h"
 
 namespace tarmel::synth::simd {
@@ -72,7 +74,63 @@ template <class Isa> struct ArrayMath {
         }
     }
 
-    static constexpr VectorMath table(const char* name) { return {name, &sinAt, &sinCosAt, &tan}; }
+    static void product(const double* a, const double* b, const double* const* factors, double* out,
+                        int count) {
+        const double* f0 = factors[0];
+        const double* f1 = factors[1];
+        const double* f2 = factors[2];
+        const double* f3 = factors[3];
+        const double* f4 = factors[4];
+        for (int i = 0; i < count; ++i) {
+            double s = a[i] * b[i];
+            s *= f0[i];
+            s *= f1[i];
+            s *= f2[i];
+            s *= f3[i];
+            s *= f4[i];
+            out[i] = s;
+        }
+    }
+
+    static void weightedSum(const double* x, double a, const double* y, double b, double* out,
+                            int count) {
+        for (int i = 0; i < count; ++i) {
+            out[i] = x[i] * a + y[i] * b;
+        }
+    }
+
+    static void multiply(const double* a, const double* b, double* out, int count) {
+        for (int i = 0; i < count; ++i) {
+            out[i] = a[i] * b[i];
+        }
+    }
+
+    // Two loops without branches, so that both vectorise.
+    static bool round(const double* values, double* rounded, double* unusual, int count) {
+        for (int i = 0; i < count; ++i) {
+            const double v = values[i];
+            const double r = rounding::roundHalfEven(v);
+            rounded[i] = r;
+            unusual[i] =
+                (rounding::safeMagnitude(v) ? 0.0 : 1.0) + (rounding::nearTie(v, r) ? 1.0 : 0.0);
+        }
+        unsigned long long any = 0;
+        for (int i = 0; i < count; ++i) {
+            any |= __builtin_bit_cast(unsigned long long, unusual[i]);
+        }
+        return any == 0;
+    }
+
+    static void toSamples(const double* rounded, int16_t* out, int count) {
+        for (int i = 0; i < count; ++i) {
+            out[i] = static_cast<int16_t>(rounded[i]);
+        }
+    }
+
+    static constexpr VectorMath table(const char* name) {
+        return {name,         &sinAt,    &sinCosAt, &tan,      &product,
+                &weightedSum, &multiply, &round,    &toSamples};
+    }
 };
 
 } // namespace tarmel::synth::simd
