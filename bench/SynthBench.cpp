@@ -1,6 +1,9 @@
 // One generation of wave1..wave3, in the configurations that bound its cost.
+#include "FastGenerate.h"
 #include "Synthesizer.h"
+#include "VectorMath.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -57,9 +60,32 @@ void Reference_RandomOnly(benchmark::State& st) {
     run<generateReference>(st, randomOnly());
 }
 
+// The fast generation with a narrower instruction set than this CPU's widest.
+void Fast_AllFifteenOn(benchmark::State& st, const VectorMath* math) {
+    const auto supported = supportedVectorMaths();
+    if (std::find(supported.begin(), supported.end(), math) == supported.end()) {
+        st.SkipWithError("this CPU lacks the instruction set");
+        return;
+    }
+    const Parameters p = allOn();
+    SynthState state;
+    auto waves = std::make_unique<Waves>();
+    for (auto _ : st) {
+        generateFast(p, state, *waves, {math, 0});
+        benchmark::DoNotOptimize(waves->data());
+        state.setFifteenOutputs();
+    }
+}
+
 BENCHMARK(Generate_AllOff)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Generate_AllFifteenOn)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Generate_RandomOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Fast_AllFifteenOn, SSE2, &kSse2VectorMath)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Fast_AllFifteenOn, AVX2, &kAvx2VectorMath)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(Reference_AllOff)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Reference_AllFifteenOn)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Reference_RandomOnly)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,105 @@
+// Builds the fast generation's plan; shares the phases and pitches that several parts use.
+#include "FastPlan.h"
+
+#include "Modulators.h"
+
+namespace tarmel::synth {
+
+namespace {
+
+constexpr int randomModulatorCount() {
+    int count = 0;
+    for (const ModulatorKind& kind : kModulatorKinds) {
+        count += kind.waveform == Waveform::Random ? 1 : 0;
+    }
+    return count;
+}
+static_assert(randomModulatorCount() <= 1, "the fast generation feeds one random modulator");
+
+bool fits16(int32_t v) {
+    return v >= INT16_MIN && v <= INT16_MAX;
+}
+
+OutputSource sourceOf(Waveform w) {
+    switch (w) {
+    case Waveform::Sine:
+        return OutputSource::Sine;
+    case Waveform::TanSine:
+        return OutputSource::TanSine;
+    case Waveform::SineGatedS:
+        return OutputSource::GatedS;
+    case Waveform::SineGatedC:
+        return OutputSource::GatedC;
+    case Waveform::Random:
+        return OutputSource::Random;
+    }
+    return OutputSource::Stored;
+}
+
+int slotOf(FastPlan& plan, int16_t pitch) {
+    for (int s = 0; s < plan.pitchCount; ++s) {
+        if (plan.pitch[static_cast<std::size_t>(s)] == pitch) {
+            return s;
+        }
+    }
+    const auto s = static_cast<std::size_t>(plan.pitchCount++);
+    plan.pitch[s] = pitch;
+    plan.pitchArgument[s] = pitchArgument(fmul(TWO_PI, pitch, {"", -1}));
+    return static_cast<int>(s);
+}
+
+int channelOf(FastPlan& plan, Phase phase, int16_t q, int16_t H) {
+    for (int c = 0; c < plan.channelCount; ++c) {
+        const PhaseChannel& ch = plan.channels[static_cast<std::size_t>(c)];
+        if (ch.phase == phase && ch.q == q && ch.H == H) {
+            return c;
+        }
+    }
+    const auto c = static_cast<std::size_t>(plan.channelCount++);
+    plan.channels[c] = {phase, q, H, phaseTerms(phase, q, H, {"", -1}), false};
+    return static_cast<int>(c);
+}
+
+} // namespace
+
+std::optional<FastPlan> makeFastPlan(const Parameters& params, const SynthState& state) {
+    FastPlan plan;
+    plan.attack = params.attack;
+    const int32_t decayWeight = 1500 - int32_t{params.attack};
+    if (!fits16(decayWeight)) {
+        return std::nullopt;
+    }
+    plan.attackWeight = params.attack;
+    plan.decayWeight = decayWeight;
+
+    const std::array<int16_t, kOscillators> pitches{params.pitch1, params.pitch2, params.pitch3};
+    for (std::size_t j = 0; j < pitches.size(); ++j) {
+        plan.pitchSlotOf[j] = slotOf(plan, pitches[j]);
+    }
+
+    for (std::size_t k = 0; k < kModulators; ++k) {
+        const ModulatorSetting& m = params.modulators[k];
+        OutputPlan& out = plan.outputs[k];
+        if (!m.on) {
+            out.stored = state.modOut[k];
+            continue;
+        }
+        const ModulatorKind& kind = kModulatorKinds[k];
+        const int32_t q = int32_t{params.pitch1} * int32_t{m.F};
+        if (!fits16(q) || (kind.phase != Phase::Multiply && m.H == 0)) {
+            return std::nullopt;
+        }
+        out.source = sourceOf(kind.waveform);
+        if (out.source == OutputSource::Random) {
+            plan.randomModulator = static_cast<int>(k);
+        }
+        out.channel = channelOf(plan, kind.phase, static_cast<int16_t>(q), m.H);
+        plan.channels[static_cast<std::size_t>(out.channel)].needsTan |=
+            out.source == OutputSource::TanSine;
+        plan.needsGateS |= out.source == OutputSource::GatedS;
+        plan.needsGateC |= out.source == OutputSource::GatedC;
+    }
+    return plan;
+}
+
+} // namespace tarmel::synth

@@ -1,0 +1,32 @@
+// How the fast generation rounds: to the nearest integer with ties to even, and when a value is
+// too close to a tie, or too large, to trust the vector functions' last bits. Used by the generic
+// code and by the code built for each instruction set, so everything here is inlined.
+#pragma once
+
+namespace tarmel::synth::rounding {
+
+// The vector functions are within 3.5 ulp (8e-16 relative) of std::sin's values and the rest is
+// identical arithmetic, so a sample of the fast path is within about 1e-11 of the reference's; one
+// further than this from a rounding tie rounds the same way.
+inline constexpr double kTieMargin = 1e-7;
+// Larger envelope or sample magnitudes go to the reference, which range-tests them.
+inline constexpr double kSafeMagnitude = 32000.0;
+
+// x rounded to the nearest integer, ties to even, for |x| < 2^51: the sum with 1.5 * 2^52 has
+// no fraction bits left, so the addition itself rounds in the default nearest-even mode. Unlike
+// nearbyint it vectorises.
+[[gnu::always_inline]] inline double roundHalfEven(double x) {
+    constexpr double kShift = 0x1.8p52;
+    return (x + kShift) - kShift;
+}
+
+[[gnu::always_inline]] inline bool nearTie(double x, double rounded) {
+    return __builtin_fabs(x - rounded) > 0.5 - kTieMargin;
+}
+
+// Whether a value may be rounded by the fast path: well inside 16 bits (NaN is not).
+[[gnu::always_inline]] inline bool safeMagnitude(double x) {
+    return __builtin_fabs(x) < kSafeMagnitude;
+}
+
+} // namespace tarmel::synth::rounding

@@ -1,0 +1,53 @@
+// The fast generation's arithmetic on whole rows of samples, one implementation per x86-64
+// instruction set, the widest the CPU has chosen at run time: sines, cosines and tangents through
+// SLEEF, and the plain products and roundings, which are the same IEEE operations in every set.
+// SLEEF's 3.5-ulp functions: twice as fast as its 1-ulp ones, and far closer to std::sin than the
+// fast generation's margins need (the bound holds for arguments up to 1e15; the synthesis stays
+// below 7e9).
+#pragma once
+
+#include "Argument.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tarmel::synth {
+
+struct VectorMath {
+    const char* name;
+    // out[i] = sin(x) with x = argumentAt(a, first + i), for i < count; x is computed with exactly
+    // the operations of argumentAt.
+    void (*sinAt)(const Argument& a, int first, int count, double* out);
+    // The same with the cosine as well.
+    void (*sinCosAt)(const Argument& a, int first, int count, double* sinOut, double* cosOut);
+    // out[i] = tan(x[i]) for i < count; out may be x.
+    void (*tan)(const double* x, double* out, int count);
+
+    // out[i] = ((((((a b) f0) f1) f2) f3) f4) with fk = factors[k][i]: envLevel times car times
+    // the five outputs, in the program's order. A factor of 1 leaves the product as it is.
+    void (*product)(const double* a, const double* b, const double* const* factors, double* out,
+                    int count);
+    // out[i] = (x[i] a) + (y[i] b).
+    void (*weightedSum)(const double* x, double a, const double* y, double b, double* out,
+                        int count);
+    // out[i] = a[i] b[i].
+    void (*multiply)(const double* a, const double* b, double* out, int count);
+    // rounded[i] = values[i] rounded half-even; true when every value has a safe magnitude and is
+    // clear of a rounding tie, so that the rounded values are final. unusual is working space.
+    bool (*round)(const double* values, double* rounded, double* unusual, int count);
+    // out[i] = rounded[i] (an integer of 16 bits) as a sample.
+    void (*toSamples)(const double* rounded, int16_t* out, int count);
+};
+
+// One implementation per instruction set; each runs only on a CPU that has its set.
+extern const VectorMath kSse2VectorMath;
+extern const VectorMath kAvx2VectorMath;   // AVX2 and FMA
+extern const VectorMath kAvx512VectorMath; // AVX-512F
+
+// Every implementation this CPU can run, narrowest first.
+std::vector<const VectorMath*> supportedVectorMaths();
+
+// The widest implementation this CPU can run.
+const VectorMath& bestVectorMath();
+
+} // namespace tarmel::synth
