@@ -46,6 +46,13 @@ inline constexpr uint32_t kBufferBytes = 88200;
 inline constexpr int kBufferFrames = 44100;
 inline constexpr int32_t kPlayOnce = 0;
 
+// The arguments WriteBuffer accepts: whole samples inside the buffer, a source, flags 0. Throws
+// SoundError saying which argument is wrong.
+void checkWrite(int32_t start, int32_t size, const int16_t* source, int32_t flags);
+
+// Play accepts only kPlayOnce; throws SoundError otherwise.
+void checkPlayFlags(int32_t flags);
+
 class SoundBuffer {
 public:
     virtual ~SoundBuffer() = default;
