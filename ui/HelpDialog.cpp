@@ -4,8 +4,10 @@
 #include "Style.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace tarmel::ui {
 
@@ -57,9 +59,20 @@ HelpDialog::HelpDialog()
                                    QString::fromLatin1(kParagraphs[k]), kParagraphBoxes[k],
                                    LabelStyle{}.onBackground(midGrey()).wrapped());
     }
+    // One size for all four paragraphs, small enough for the longest to fit its box.
+    double pointSize = paragraphs_.front()->font().pointSizeF();
+    for (const QLabel* paragraph : paragraphs_) {
+        pointSize = std::min(pointSize, fittingPointSize(*paragraph));
+    }
+    for (QLabel* paragraph : paragraphs_) {
+        QFont font = paragraph->font();
+        font.setPointSizeF(pointSize);
+        paragraph->setFont(font);
+    }
     label1_ = makeLabel(this, QStringLiteral("Label1"),
                         QStringLiteral("Brennick has made this sound generator for you. "),
                         {240, 4920, 3855, 255}, LabelStyle{}.aligned(Align::Centre));
+    shrinkToFit(*label1_);
     okButton_ =
         makeButton(this, QStringLiteral("OKButton"), QStringLiteral("OK"), {4200, 4920, 855, 375});
     label3_ = makeLabel(this, QStringLiteral("Label3"), QString(), {2040, 5160, 1935, 255});

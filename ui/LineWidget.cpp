@@ -2,6 +2,8 @@
 #include "LineWidget.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cstdlib>
 
 namespace tarmel::ui {
 
@@ -12,8 +14,9 @@ LineWidget::LineWidget(QWidget* parent, QPoint from, QPoint to) : QWidget(parent
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
     setFocusPolicy(Qt::NoFocus);
-    const QRect box = QRect(from, to).normalized();
-    setGeometry(box.left(), box.top(), box.width(), box.height());
+    const int left = std::min(from.x(), to.x());
+    const int top = std::min(from.y(), to.y());
+    setGeometry(left, top, std::abs(to.x() - from.x()) + 1, std::abs(to.y() - from.y()) + 1);
 }
 
 void LineWidget::paintEvent(QPaintEvent* /*event*/) {

@@ -59,6 +59,7 @@ ModulatorPanelLayout ModulatorPanelLayout::oscillatorWindow(int oscillator) {
 ModulatorPanel::ModulatorPanel(QWidget* window, const ModulatorPanelLayout& layout)
     : QObject(window) {
     label5_ = makeLabel(window, QStringLiteral("Label5"), layout.title, layout.titleAt);
+    shrinkToFit(*label5_);
     divide_ = makeLabel(window, QStringLiteral("Label2(8)"), QStringLiteral("Divide"),
                         layout.divideAt, LabelStyle{}.aligned(Align::Centre));
     multiply_ = makeLabel(window, QStringLiteral("Label2(7)"), QStringLiteral("Multiply"),

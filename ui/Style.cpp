@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -98,6 +99,29 @@ QScrollBar* makeScrollBar(QWidget* parent, const QString& name, Qt::Orientation 
     bar->setFocusPolicy(Qt::StrongFocus);
     bar->setGeometry(toPixels(at));
     return bar;
+}
+
+double fittingPointSize(const QLabel& label, double minimumPointSize) {
+    constexpr double step = 0.25;
+    const int flags = int(label.alignment()) | (label.wordWrap() ? int(Qt::TextWordWrap) : 0);
+    const QRect box = label.contentsRect();
+    QFont font = label.font();
+    double size = font.pointSizeF();
+    const auto fits = [&] {
+        const QRect needed = QFontMetrics(font).boundingRect(box, flags, label.text());
+        return needed.height() <= box.height() && needed.width() <= box.width();
+    };
+    while (size - step >= minimumPointSize && !fits()) {
+        size -= step;
+        font.setPointSizeF(size);
+    }
+    return size;
+}
+
+void shrinkToFit(QLabel& label, double minimumPointSize) {
+    QFont font = label.font();
+    font.setPointSizeF(fittingPointSize(label, minimumPointSize));
+    label.setFont(font);
 }
 
 LineWidget* makeLine(QWidget* parent, const QString& name, int x1, int y1, int x2, int y2) {

@@ -85,6 +85,14 @@ struct ScrollRange {
 QScrollBar* makeScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
                           const TwipRect& at, const ScrollRange& range);
 
+// The largest point size, not above the label's own and not below minimumPointSize, at which
+// the label's whole text fits its fixed box. Fonts wider than the ones the layout was drawn for
+// would otherwise cut off the end of a wrapped paragraph.
+double fittingPointSize(const QLabel& label, double minimumPointSize = 6.0);
+
+// Sets the label's font to fittingPointSize.
+void shrinkToFit(QLabel& label, double minimumPointSize = 6.0);
+
 // A thin solid line from (x1, y1) to (x2, y2), in twips of parent's client area.
 LineWidget* makeLine(QWidget* parent, const QString& name, int x1, int y1, int x2, int y2);
 
