@@ -32,12 +32,14 @@ public:
 
     void WriteBuffer(int32_t start, int32_t size, const int16_t* source, int32_t flags) override {
         maybeFail(*record_, SoundCall::Kind::Write, "WriteBuffer");
+        checkWrite(start, size, source, flags);
         SoundCall call{SoundCall::Kind::Write, serial_, {}, start, size, flags};
         call.data.assign(source, source + size / 2);
         record_->calls.push_back(std::move(call));
     }
     void Play(int32_t flags) override {
         maybeFail(*record_, SoundCall::Kind::Play, "Play");
+        checkPlayFlags(flags);
         record_->calls.push_back({SoundCall::Kind::Play, serial_, {}, 0, 0, flags});
     }
     void Stop() override {

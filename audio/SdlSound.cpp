@@ -65,8 +65,14 @@ public:
     }
 
     // Opens the default output again after a loss; the voices and what they hold carry over.
+    // The driver is restarted first, so that a sound server that went away and came back is
+    // found again; this output is the only SDL audio device of the process.
     void reopen() {
         close();
+        SDL_AudioQuit();
+        if (SDL_AudioInit(nullptr) != 0) {
+            throwSdl("Could not restart the sound system");
+        }
         open();
     }
 
