@@ -136,6 +136,22 @@ void Frmtarmel::buildControls() {
     cmdExit_ =
         makeButton(this, QStringLiteral("CmdExit"), QStringLiteral("Exit"), {9000, 3600, 615, 255});
 
+    // Fonts wider than the layout was drawn for would cut captions short; the read-outs must
+    // hold their widest pitches, 1170 and -169. The bold marks keep their size: their single
+    // glyph fits even where the font's line height does not.
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->text().isEmpty() && !label->font().bold()) {
+            ui::shrinkToFit(*label);
+        }
+    }
+    for (QLabel* readout : lblos1_) {
+        for (const char* widest : {"1170", "-169"}) {
+            readout->setText(QLatin1String(widest));
+            ui::shrinkToFit(*readout);
+        }
+        readout->clear();
+    }
+
     // The frame 120 twips inside the client area, and the separators between the areas.
     ui::makeLine(this, QStringLiteral("Line7"), 120, 120, 9720, 120);
     ui::makeLine(this, QStringLiteral("Line8"), 9720, 3960, 9720, 120);

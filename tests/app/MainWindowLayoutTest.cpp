@@ -5,6 +5,7 @@
 #include <Artwork.h>
 #include <LineWidget.h>
 #include <QFile>
+#include <Style.h>
 #include <Twips.h>
 
 namespace tarmel::app::test {
@@ -166,6 +167,27 @@ TEST_F(MainWindowTest, LabelsAreAlignedLeftCentredOrRight) {
     EXPECT_EQ(label("Label7")->alignment() & horizontal, Qt::AlignRight);
     for (const char* name : {"Lblkeys", "Label5", "Label2(0)", "Label2(6)"}) {
         EXPECT_EQ(label(name)->alignment() & horizontal, Qt::AlignLeft) << name;
+    }
+}
+
+TEST_F(MainWindowTest, EveryCaptionFitsItsBox) {
+    for (QLabel* l : window->findChildren<QLabel*>()) {
+        if (l->font().bold()) {
+            // "+" and "-": the glyph itself must fit.
+            const QRect glyph = QFontMetrics(l->font()).tightBoundingRect(l->text());
+            EXPECT_LE(glyph.width(), l->contentsRect().width()) << l->objectName().toStdString();
+            EXPECT_LE(glyph.height(), l->contentsRect().height()) << l->objectName().toStdString();
+            continue;
+        }
+        EXPECT_EQ(ui::fittingPointSize(*l), l->font().pointSizeF())
+            << l->objectName().toStdString() << " cuts \"" << l->text().toStdString() << '"';
+    }
+    for (const char* name : {"Lblos1(0)", "Lblos1(1)", "Lblos1(2)"}) {
+        for (const char* widest : {"1170", "-169"}) {
+            label(name)->setText(QLatin1String(widest));
+            EXPECT_EQ(ui::fittingPointSize(*label(name)), label(name)->font().pointSizeF())
+                << name << " cuts " << widest;
+        }
     }
 }
 
