@@ -248,5 +248,26 @@ TEST_F(TarmelE2eTest, ExitAnsweredNoGoesOnAndYesEndsWithStatusZero) {
     EXPECT_EQ(program_->waitForExit(kWindowTimeout), std::optional<int>(0));
 }
 
+TEST(TarmelStartE2eTest, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
+    Xvfb xvfb;
+    Xdotool x(xvfb.display());
+    const fs::path log =
+        fs::temp_directory_path() / ("tarmel-e2e-nosound-" + std::to_string(getpid()) + ".log");
+    Child program({TARMEL_EXECUTABLE},
+                  environmentWith({{"DISPLAY", xvfb.display()},
+                                   {"QT_QPA_PLATFORM", "xcb"},
+                                   {"SDL_AUDIODRIVER", "no-such-driver"},
+                                   {"XDG_RUNTIME_DIR", fs::temp_directory_path().string()}}),
+                  log.string());
+    const std::string message = x.waitForWindow("^Tarmel$", kWindowTimeout);
+    ASSERT_FALSE(message.empty()) << "no message about the missing sound device";
+    EXPECT_TRUE(x.search(kMainTitle).empty()) << "the main window came up without sound";
+    x.focus(message);
+    x.key("Return");
+    EXPECT_EQ(program.waitForExit(kWindowTimeout), std::optional<int>(1));
+    std::error_code ignored;
+    fs::remove(log, ignored);
+}
+
 } // namespace
 } // namespace tarmel::e2e
