@@ -126,6 +126,23 @@ protected:
 
     std::vector<SoundCall> calls(Kind kind) const { return record->callsOf(kind); }
 
+    // Leaves the output of oscillator 1's modulator index+1 other than 1, as a generation with
+    // it on does, and switches it off again without a click.
+    void dirtyOutputs(int index = 1) {
+        QCheckBox* chk = window->panel().chkFm(index);
+        chk->setChecked(true);
+        click("Play");
+        chk->setChecked(false);
+        ASSERT_NE(window->synthState().modOut[static_cast<std::size_t>(index)], 1.0);
+        record->clear();
+    }
+
+    void expectOutputsNeutral() const {
+        for (double out : window->synthState().modOut) {
+            EXPECT_EQ(out, 1.0);
+        }
+    }
+
     // The objects of the calls of one kind, in call order.
     std::vector<int> objectsOf(Kind kind) const {
         std::vector<int> objects;

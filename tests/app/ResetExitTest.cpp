@@ -6,21 +6,6 @@ namespace {
 
 class ResetExitTest : public MainWindowTest {
 protected:
-    // Leaves oscillator 1's modulator 2 with an output other than 1, as after a generation.
-    void dirtyOutputs() {
-        box("ChkFm(1)")->setChecked(true);
-        click("Play");
-        box("ChkFm(1)")->setChecked(false);
-        ASSERT_NE(window->synthState().modOut[1], 1.0);
-        record->clear();
-    }
-
-    void expectOutputsNeutral() const {
-        for (double out : window->synthState().modOut) {
-            EXPECT_EQ(out, 1.0);
-        }
-    }
-
     // Stops of the three old buffers, then InitSound's fresh objects.
     void expectBuffersRenewed() const {
         std::vector<Kind> kinds;

@@ -10,20 +10,6 @@ protected:
     ui::OscillatorWindow* osc(int number) const {
         return window->windowSet().oscillator(number).existing();
     }
-
-    void dirtyOutputs() {
-        box("ChkFm(4)")->setChecked(true);
-        click("Play");
-        box("ChkFm(4)")->setChecked(false);
-        ASSERT_NE(window->synthState().modOut[4], 1.0);
-        record->clear();
-    }
-
-    void expectOutputsNeutral() const {
-        for (double out : window->synthState().modOut) {
-            EXPECT_EQ(out, 1.0);
-        }
-    }
 };
 
 TEST_F(SecondaryWindowsTest, OscButtonsShowOneWindowEachAndPressingAgainKeepsIt) {
@@ -72,10 +58,10 @@ TEST_F(SecondaryWindowsTest, ModulatorBoxOfEitherWindowSetsAllFifteenOutputs) {
     click("CmdOsc2");
     click("CmdOsc3");
     for (int number : {2, 3}) {
-        dirtyOutputs();
+        dirtyOutputs(4);
         osc(number)->panel().chkFm(2)->click();
         expectOutputsNeutral();
-        dirtyOutputs();
+        dirtyOutputs(4);
         osc(number)->panel().chkFm(2)->click();
         EXPECT_FALSE(osc(number)->panel().chkFm(2)->isChecked());
         expectOutputsNeutral();
