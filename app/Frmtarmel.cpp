@@ -22,9 +22,6 @@ Frmtarmel::Frmtarmel(SoundFactory soundFactory, QWidget* parent)
     : QWidget(parent), soundFactory_(std::move(soundFactory)), prompts_(messageBoxPrompts(this)),
       windowSet_(std::make_unique<WindowSet>(*this)), windows_(windowSet_->operations()),
       waves_(std::make_unique<synth::Waves>()) {
-    for (auto& wave : *waves_) {
-        wave.fill(0);
-    }
     buildControls();
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
