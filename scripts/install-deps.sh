@@ -15,6 +15,7 @@ packages=(
     clang-format
     xvfb xdotool x11-utils xauth
     sox
+    fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file
 )
 

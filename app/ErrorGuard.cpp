@@ -1,0 +1,49 @@
+// Turns the typed errors of the synthesis and the sound layer into messages for the user.
+#include "ErrorGuard.h"
+
+#include <Errors.h>
+#include <SoundOutput.h>
+#include <new>
+
+namespace tarmel::app {
+
+QString describeError(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const synth::SynthError& e) {
+        return QStringLiteral("Tarmel could not make the sound: %1\n\n"
+                              "Change the pitch or modulator settings and try again.")
+            .arg(QString::fromUtf8(e.what()));
+    } catch (const audio::SoundError& e) {
+        return QStringLiteral("Tarmel could not use the sound output: %1\n\n"
+                              "Check that a sound device is connected and free, then press "
+                              "\"reset\" to open the sound output again.")
+            .arg(QString::fromUtf8(e.what()));
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Tarmel ran out of memory.\n\n"
+                              "Close other programs and try again.");
+    } catch (const std::exception& e) {
+        return QStringLiteral("Tarmel met an unexpected error: %1")
+            .arg(QString::fromUtf8(e.what()));
+    } catch (...) {
+        return QStringLiteral("Tarmel met an unexpected error of unknown kind.");
+    }
+}
+
+bool runGuarded(const std::function<void()>& handler,
+                const std::function<void(const QString&)>& report) noexcept {
+    try {
+        handler();
+        return true;
+    } catch (...) {
+        const QString message = describeError(std::current_exception());
+        try {
+            report(message);
+        } catch (...) {
+            // The report itself failed (no memory for the box); nothing more can be shown.
+        }
+        return false;
+    }
+}
+
+} // namespace tarmel::app
