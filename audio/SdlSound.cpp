@@ -27,6 +27,9 @@ std::atomic<int> outputsOpen{0};
 class SdlAudioSubsystem {
 public:
     SdlAudioSubsystem() {
+        // SDL would otherwise catch SIGTERM and SIGINT for an event queue nobody reads here, and
+        // a session ending or `kill` could not end the program.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             throwSdl("Could not start the sound system");
         }

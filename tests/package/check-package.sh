@@ -41,4 +41,25 @@ done
 man -l "$work/root/usr/share/man/man1/tarmel-render.1" 2>/dev/null | grep -q -- '--generations' ||
     fail "tarmel-render manual page lacks --generations"
 
+# The menu entry's Exec line starts the packaged program: its window appears under Xvfb.
+exec_line=$(sed -n 's/^Exec=//p' "$work/root/usr/share/applications/org.quorvane.Tarmel.desktop")
+display=:$((200 + RANDOM % 300))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 100); do DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$display SDL_AUDIODRIVER=dummy PATH="$work/root/usr/bin:$PATH" $exec_line >/dev/null 2>&1 &
+app=$!
+found=
+for _ in $(seq 150); do
+    if DISPLAY=$display xdotool search --onlyvisible --name '^Brennick  Tarmel1.0$' >/dev/null 2>&1; then
+        found=yes
+        break
+    fi
+    sleep 0.1
+done
+kill "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+[ -n "$found" ] || fail "the menu entry's Exec line ($exec_line) showed no window"
+
 echo "package check: 1 passed, 0 failed"
