@@ -38,19 +38,19 @@ int wholeNumber(const std::string& option, const std::string& text, int lo, int 
 }
 
 // OSC.MOD[:F[:H]] switches one modulator on; repeating the same modulator needs the same values.
-void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& spec) {
+void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& text) {
     // Split "OSC.MOD[:F[:H]]" into its parts; F and H may be left out.
     std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t colon = spec.find(':'); colon != std::string::npos;
-         colon = spec.find(':', start)) {
-        parts.push_back(spec.substr(start, colon - start));
+    for (std::size_t colon = text.find(':'); colon != std::string::npos;
+         colon = text.find(':', start)) {
+        parts.push_back(text.substr(start, colon - start));
         start = colon + 1;
     }
-    parts.push_back(spec.substr(start));
+    parts.push_back(text.substr(start));
     const std::size_t dot = parts[0].find('.');
     if (parts.size() > 3 || dot == std::string::npos) {
-        reject("--fm: '" + spec + "' is malformed; use OSC.MOD[:F[:H]], e.g. 2.3:4:8");
+        reject("--fm: '" + text + "' is malformed; use OSC.MOD[:F[:H]], e.g. 2.3:4:8");
     }
     const int osc =
         wholeNumber("--fm", parts[0].substr(0, dot), 1, synth::kOscillators, "oscillator");
@@ -178,8 +178,8 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
         req.attack = static_cast<int16_t>(
             wholeNumber("--attack", attack, 0, synth::kAttackMax, "envelope balance"));
         std::set<int> seen;
-        for (const auto& spec : fm) {
-            addModulator(req, seen, spec);
+        for (const auto& value : fm) {
+            addModulator(req, seen, value);
         }
         req.play = oscillatorList(play);
         if (!osc.empty()) {

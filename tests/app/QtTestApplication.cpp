@@ -1,29 +1,7 @@
-// One QApplication for the whole run of the app tests, with the program's window icon.
+// The app tests' application carries the program's window icon, as the program's does.
 #include <Artwork.h>
-#include <QApplication>
-#include <array>
-#include <gtest/gtest.h>
-#include <memory>
+#include <QtTestApplication.h>
 
-namespace {
-
-class QtApplicationEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        app_ = std::make_unique<QApplication>(argc_, argv_.data());
-        tarmel::app::installWindowIcon();
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "tarmel-app-test";
-    std::array<char*, 2> argv_{name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-// Registered during static initialisation, before gtest_main runs the tests.
-[[maybe_unused]] testing::Environment* const environment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-} // namespace
+void prepareTestApplication(QApplication& /*app*/) {
+    tarmel::app::installWindowIcon();
+}

@@ -1,24 +1,4 @@
-// One QApplication for the whole test run, made before the first test and gone after the last.
-#include <QApplication>
-#include <gtest/gtest.h>
-#include <memory>
+// The ui tests need nothing beyond a plain application.
+#include <QtTestApplication.h>
 
-namespace {
-
-class QtApplicationEnvironment : public testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_.data()); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "tarmel-ui-tests";
-    std::array<char*, 2> argv_{name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-// Registered during static initialisation, before gtest_main runs the tests.
-[[maybe_unused]] testing::Environment* const environment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-} // namespace
+void prepareTestApplication(QApplication& /*app*/) {}
