@@ -35,9 +35,23 @@ bool isQuestion(const std::string& title) {
 
 Monkey::Monkey(TarmelSession& session, uint32_t seed) : session_(session), rng_(seed) {}
 
+void Monkey::send(const std::vector<std::string>& args) {
+    const int status = session_.xdotool(args);
+    if (status != 0 && !actions_.empty()) {
+        // A window that went just before the action: noted, the monkey goes on.
+        actions_.back() += " (xdotool ended with status " + num(status) + ")";
+        ++counts_["xdotool failed"];
+    }
+}
+
 void Monkey::record(const std::string& kind, const std::string& what) {
     ++counts_[kind];
-    actions_.push_back("#" + num(static_cast<int>(actions_.size()) + 1) + " " + what);
+    // Built by appending: GCC 12 at -O3 wrongly sees an overlapping copy in "#" + number.
+    std::string line = "#";
+    line += num(static_cast<int>(actions_.size()) + 1);
+    line += ' ';
+    line += what;
+    actions_.push_back(std::move(line));
 }
 
 std::string Monkey::lastActions(std::size_t count) const {
@@ -57,6 +71,11 @@ std::string Monkey::summary() const {
     }
     out << " exit questions answered No " << exitQuestions_ << "; error messages closed "
         << errorMessages_;
+    for (const std::string& action : actions_) {
+        if (action.find("(xdotool ended") != std::string::npos) {
+            out << "\n  " << action;
+        }
+    }
     return out.str();
 }
 
@@ -134,11 +153,11 @@ std::pair<int, int> Monkey::pointIn(const Control& c) {
     return {between(x0, std::max(x0, x1)), between(y0, std::max(y0, y1))};
 }
 
-std::string Monkey::focusArgs(bool allowOthers) {
-    // Mostly the main window, whose keys play; sometimes another window, or wherever the focus
-    // already is.
+std::string Monkey::keyWindow() {
+    // Mostly the main window, whose keys play; sometimes another window, or none: the key goes
+    // wherever the focus already is.
     const int choice = below(10);
-    if (choice < 6 || !allowOthers) {
+    if (choice < 6) {
         return session_.main();
     }
     if (choice < 8) {
@@ -149,7 +168,7 @@ std::string Monkey::focusArgs(bool allowOthers) {
 
 void Monkey::pressLetter(bool held) {
     const std::string letter(1, static_cast<char>('a' + below(26)));
-    const std::string window = focusArgs(true);
+    const std::string window = keyWindow();
     std::vector<std::string> args;
     if (!window.empty()) {
         args = {"windowfocus", window};
@@ -163,11 +182,11 @@ void Monkey::pressLetter(bool held) {
         args.insert(args.end(), {"key", "--delay", "0", letter});
         record("letter", "key " + letter + ", focus " + window);
     }
-    session_.xdotool(args);
+    send(args);
 }
 
 void Monkey::pressOtherKey(bool held) {
-    const std::string window = focusArgs(true);
+    const std::string window = keyWindow();
     std::vector<std::string> args;
     if (!window.empty()) {
         args = {"windowfocus", window};
@@ -183,7 +202,7 @@ void Monkey::pressOtherKey(bool held) {
         args.insert(args.end(), {"key", "--delay", "0", key});
         record("other key", "key " + key + ", focus " + window);
     }
-    session_.xdotool(args);
+    send(args);
 }
 
 void Monkey::clickControl(const Target& target, const Control& control, int button,
@@ -191,7 +210,7 @@ void Monkey::clickControl(const Target& target, const Control& control, int butt
     const auto [x, y] = pointIn(control);
     record(kind, "click " + num(button) + " " + control.name + " on " + target.layout->title +
                      " at (" + num(x) + "," + num(y) + ")");
-    session_.xdotool({"mousemove", "--window", target.id, num(x), num(y), "click", num(button)});
+    send({"mousemove", "--window", target.id, num(x), num(y), "click", num(button)});
 }
 
 void Monkey::clickMain(const std::string& name) {
@@ -222,31 +241,31 @@ void Monkey::dragBar() {
     record("drag", "drag " + bar.name + " on " + target.layout->title + " from (" + num(x0) + "," +
                        num(y0) + ") to (" + num(x1) + "," + num(y1) + "), hold " + num(hold) +
                        " ms");
-    session_.xdotool({"mousemove",
-                      "--window",
-                      target.id,
-                      num(x0),
-                      num(y0),
-                      "mousedown",
-                      "1",
-                      "sleep",
-                      "0.03",
-                      "mousemove",
-                      "--window",
-                      target.id,
-                      num((x0 + x1) / 2),
-                      num((y0 + y1) / 2),
-                      "sleep",
-                      "0.03",
-                      "mousemove",
-                      "--window",
-                      target.id,
-                      num(x1),
-                      num(y1),
-                      "sleep",
-                      std::to_string(hold / 1000.0),
-                      "mouseup",
-                      "1"});
+    send({"mousemove",
+          "--window",
+          target.id,
+          num(x0),
+          num(y0),
+          "mousedown",
+          "1",
+          "sleep",
+          "0.03",
+          "mousemove",
+          "--window",
+          target.id,
+          num((x0 + x1) / 2),
+          num((y0 + y1) / 2),
+          "sleep",
+          "0.03",
+          "mousemove",
+          "--window",
+          target.id,
+          num(x1),
+          num(y1),
+          "sleep",
+          std::to_string(hold / 1000.0),
+          "mouseup",
+          "1"});
 }
 
 void Monkey::turnWheel() {
@@ -258,8 +277,8 @@ void Monkey::turnWheel() {
     const int turns = between(1, 6);
     record("wheel",
            "wheel " + button + " x" + num(turns) + " on " + c.name + " of " + target.layout->title);
-    session_.xdotool({"mousemove", "--window", target.id, num(x), num(y), "click", "--repeat",
-                      num(turns), "--delay", "20", button});
+    send({"mousemove", "--window", target.id, num(x), num(y), "click", "--repeat", num(turns),
+          "--delay", "20", button});
 }
 
 void Monkey::clickAnywhere() {
@@ -268,7 +287,7 @@ void Monkey::clickAnywhere() {
     const int y = below(pixels(target.layout->height));
     record("click anywhere",
            "click on " + target.layout->title + " at (" + num(x) + "," + num(y) + ")");
-    session_.xdotool({"mousemove", "--window", target.id, num(x), num(y), "click", "1"});
+    send({"mousemove", "--window", target.id, num(x), num(y), "click", "1"});
 }
 
 void Monkey::closeWindow(bool main) {
@@ -296,7 +315,7 @@ void Monkey::closeWindow(bool main) {
 void Monkey::focusWindow() {
     const Target t = anyTarget();
     record("focus", "focus " + t.layout->title);
-    session_.xdotool({"windowfocus", t.id});
+    send({"windowfocus", t.id});
 }
 
 void Monkey::step() {

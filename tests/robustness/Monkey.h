@@ -58,6 +58,7 @@ private:
     Target mainTarget() { return {session_.main(), &mainWindowLayout()}; }
     std::pair<int, int> pointIn(const Control& c);
     void record(const std::string& kind, const std::string& what);
+    void send(const std::vector<std::string>& args);
 
     void pressLetter(bool held);
     void pressOtherKey(bool held);
@@ -69,7 +70,7 @@ private:
     void closeWindow(bool main);
     void focusWindow();
     void clickMain(const std::string& name);
-    std::string focusArgs(bool allowOthers);
+    std::string keyWindow();
 
     TarmelSession& session_;
     std::mt19937 rng_;

@@ -95,10 +95,12 @@ TarmelSession::~TarmelSession() {
     }
 }
 
-void TarmelSession::xdotool(const std::vector<std::string>& args) const {
+int TarmelSession::xdotool(const std::vector<std::string>& args) const {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    e2e::run(argv, e2e::environmentWith({{"DISPLAY", xvfb_->display()}}), milliseconds(30000));
+    return e2e::run(argv, e2e::environmentWith({{"DISPLAY", xvfb_->display()}}),
+                    milliseconds(30000))
+        .status;
 }
 
 std::string TarmelSession::output() const {

@@ -42,8 +42,8 @@ public:
     const std::string& main() const { return main_; }
     const std::filesystem::path& folder() const { return folder_; }
 
-    // Runs xdotool with these arguments on the session's display.
-    void xdotool(const std::vector<std::string>& args) const;
+    // Runs xdotool with these arguments on the session's display; its exit status.
+    int xdotool(const std::vector<std::string>& args) const;
 
     // What the program wrote to standard output and standard error.
     std::string output() const;
