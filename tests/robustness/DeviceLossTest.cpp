@@ -81,7 +81,8 @@ TEST_F(DeviceLossTest, LostWhileRepeatingExplainsAndResetBringsTheSoundBack) {
     DiskRecording& recording = session_->recording();
     click("repeat");
     ASSERT_TRUE(waitUntil([&] { return session_->generationsFinished() >= 2; }, kTimeout));
-    ASSERT_TRUE(recording.firstSound(0).has_value()) << "nothing sounded before the loss";
+    ASSERT_TRUE(waitUntil([&] { return recording.firstSound(0).has_value(); }, kTimeout))
+        << "nothing sounded before the loss";
 
     // The device goes away while the sound plays and the repetition goes on.
     limitFileSize(session_->program().pid(), recording.samples() * sizeof(int16_t));

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <stdexcept>
+#include <thread>
 
 namespace tarmel::robustness {
 
@@ -86,7 +87,17 @@ bool X11Probe::ping(const std::string& window, milliseconds timeout) {
 }
 
 bool X11Probe::settle(const std::string& window, milliseconds timeout) {
-    return ping(window, timeout) && ping(window, timeout);
+    constexpr int kPings = 3;
+    constexpr milliseconds kPause{20};
+    for (int i = 0; i < kPings; ++i) {
+        if (i > 0) {
+            std::this_thread::sleep_for(kPause);
+        }
+        if (!ping(window, timeout)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void X11Probe::closeFromTitleBar(const std::string& window) {

@@ -28,9 +28,11 @@ public:
     // gives only when it is free. False when none came within timeout.
     bool ping(const std::string& window, milliseconds timeout);
 
-    // Two pings in a row. The program answers the first before the input that came with it
-    // reaches its widgets, and the second only after that input's handlers have run (a modal
-    // question they open is on screen by then).
+    // Pings until the input sent before has reached the program's widgets and their handlers
+    // have run (a question they open is on screen by then). Qt answers a ping while it reads
+    // the X events, before it hands the input read with it to the widgets, and it answers a
+    // ping that arrives while it is still reading in the same pass. So the pings come with a
+    // pause between them, which lets each pass end first.
     bool settle(const std::string& window, milliseconds timeout);
 
     // Sends WM_DELETE_WINDOW, as a window manager does when the close box is clicked.
