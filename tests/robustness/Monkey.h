@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ public:
     std::string lastActions(std::size_t count) const;
     // How many actions of each kind were made, and the questions answered.
     std::string summary() const;
+    // The buttons and boxes never clicked and the bars never dragged, as "window/control".
+    std::vector<std::string> untouched() const;
     int exitQuestionsAnswered() const { return exitQuestions_; }
     int errorMessagesClosed() const { return errorMessages_; }
 
@@ -53,6 +56,7 @@ private:
     int below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
     int between(int low, int high) { return low + below(high - low + 1); }
 
+    static std::vector<const WindowLayout*> allLayouts();
     std::vector<Target> targets();
     Target anyTarget();
     Target mainTarget() { return {session_.main(), &mainWindowLayout()}; }
@@ -65,6 +69,8 @@ private:
     void clickControl(const Target& target, const Control& control, int button,
                       const std::string& kind);
     void dragBar();
+    void drag(const Target& target, const Control& bar);
+    bool visitUntouched();
     void turnWheel();
     void clickAnywhere();
     void closeWindow(bool main);
@@ -76,6 +82,7 @@ private:
     std::mt19937 rng_;
     std::vector<std::string> actions_;
     std::map<std::string, int> counts_;
+    std::set<std::string> touched_; // "window/control"
     int exitQuestions_ = 0;
     int errorMessages_ = 0;
 };

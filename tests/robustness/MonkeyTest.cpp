@@ -142,6 +142,10 @@ TEST(Monkey, RandomUserActionsLeaveTheProgramAnsweringPlayingAndClean) {
     std::cout << monkey.summary() << "\n"
               << "in " << seconds << " s; generations finished " << session.generationsFinished()
               << std::endl;
+    if (count >= kShortRun) {
+        EXPECT_EQ(monkey.untouched(), std::vector<std::string>{})
+            << "controls the monkey never reached";
+    }
     for (const std::string& error : session.errorsShown()) {
         std::cout << "error shown: " << error << "\n";
         // The disk device never goes away here: its failure would be a fault of the program.
