@@ -47,7 +47,7 @@ protected:
         if (HasFailure()) {
             session_->keep();
             std::cout << "program output:\n"
-                      << session_->output() << "files kept in " << session_->folder() << "\n";
+                      << session_->notes() << "files kept in " << session_->folder() << "\n";
         }
     }
 
@@ -108,7 +108,7 @@ TEST_F(DeviceLossTest, LostWhileRepeatingExplainsAndResetBringsTheSoundBack) {
     limitFileSize(session_->program().pid(), RLIM_INFINITY);
     click("reset");
     monkey_->calm();
-    EXPECT_EQ(session_->errorsShown().size(), 2U) << "reset failed: " << session_->output();
+    EXPECT_EQ(session_->errorsShown().size(), 2U) << "reset failed: " << session_->notes();
     synth::Parameters p; // D at the start settings
     p.pitch1 = p.pitch2 = p.pitch3 = 110;
     const std::vector<int16_t> expected = heardFromOscillator1(p);

@@ -17,8 +17,14 @@ constexpr int kSquareWidth = 15;
 MainBoxes::MainBoxes(TarmelSession& session) : session_(session) {
     movePointerAway();
     session_.probe().settle(session_.main(), e2e::milliseconds(30000));
-    tickedLook_ = look("Check1(0)");
-    clearLook_ = look("Check1(1)");
+    // The window may still be painting its first picture.
+    e2e::waitUntil(
+        [&] {
+            tickedLook_ = look("Check1(0)");
+            clearLook_ = look("Check1(1)");
+            return !tickedLook_.empty() && tickedLook_ != clearLook_;
+        },
+        e2e::milliseconds(10000), e2e::milliseconds(50));
     if (tickedLook_.empty() || tickedLook_ == clearLook_) {
         throw std::runtime_error("a ticked and a clear check box look the same on screen");
     }

@@ -88,7 +88,7 @@ void Monkey::calm() {
     std::string lastQuestion;
     for (int round = 0;; ++round) {
         if (!session_.program().running()) {
-            throw MonkeyFailure("the program ended; its output:\n" + session_.output());
+            throw MonkeyFailure("the program ended; its output:\n" + session_.notes());
         }
         if (!session_.probe().settle(session_.main(), kAnswerTimeout)) {
             throw MonkeyFailure("the program gave no answer for a minute");

@@ -164,7 +164,7 @@ TEST(Monkey, RandomUserActionsLeaveTheProgramAnsweringPlayingAndClean) {
         << "the letter D did not play its sound after the monkey's actions";
 
     monkey.calm();
-    EXPECT_EQ(session.quit(), std::optional<int>(0)) << session.output();
+    EXPECT_EQ(session.quit(), std::optional<int>(0)) << session.notes();
     const std::string reports = session.sanitizerReports();
     EXPECT_EQ(reports, "");
     if (::testing::Test::HasFailure()) {

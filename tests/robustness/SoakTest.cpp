@@ -85,7 +85,7 @@ TEST(Soak, RepeatForTenMinutesKeepsMemoryFlatAndEveryGenerationFinishing) {
             samples.push_back(sample);
             std::cout << "t " << static_cast<int>(sample.at) << " s  VmRSS " << sample.rssKiB
                       << " KiB  generations " << sample.generations << std::endl;
-            ASSERT_TRUE(session.program().running()) << session.output();
+            ASSERT_TRUE(session.program().running()) << session.notes();
             ASSERT_TRUE(session.probe().ping(session.main(), milliseconds(30000)))
                 << "the program stopped answering";
             ASSERT_TRUE(session.errorsShown().empty()) << session.errorsShown().front();

@@ -107,6 +107,17 @@ std::string TarmelSession::output() const {
     return readFile(folder_ / "tarmel.log");
 }
 
+std::string TarmelSession::notes() const {
+    std::string kept;
+    std::istringstream in(output());
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("tarmel: generation ", 0) != 0) {
+            kept += line + "\n";
+        }
+    }
+    return kept;
+}
+
 int TarmelSession::generationsFinished() const {
     int count = 0;
     for (const std::string& line : linesStartingWith(output(), "tarmel: generation ")) {

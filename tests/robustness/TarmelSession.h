@@ -47,6 +47,8 @@ public:
 
     // What the program wrote to standard output and standard error.
     std::string output() const;
+    // The same without the trace's generation lines, for a failure's message.
+    std::string notes() const;
     // The trace's "generation N finished" lines so far.
     int generationsFinished() const;
     // The messages of the trace's "error:" lines so far.
