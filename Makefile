@@ -1,10 +1,12 @@
-# Thin front door over CMake: `make run`, `make test`, `make bench`.
+# Thin front door over CMake: `make run`, `make test`, `make bench`, `make soak`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
+# Length of the long monkey run of `make soak`; TARMEL_MONKEY_SEED in the environment replays one.
+MONKEY_ACTIONS ?= 2000
 
-.PHONY: deps build run test test-asan bench package clean format
+.PHONY: deps build run test test-asan soak bench package clean format
 
 deps:
 	@./scripts/install-deps.sh
@@ -21,13 +23,21 @@ build: deps $(BUILD)/build.ninja
 run: build
 	@if [ -x $(BUILD)/app/tarmel ]; then $(BUILD)/app/tarmel; else $(BUILD)/cli/tarmel-render --help; fi
 
+# The robustness tests (monkey, lost device) drive the sanitizer build's program.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE robustness
 	$(MAKE) test-asan
 
 test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L 'unit|robustness'
+
+# Ten minutes of repeat on the optimised build, then a long monkey run on the sanitizer build.
+soak: build $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	$(BUILD)/tests/robustness/robustness_soak
+	TARMEL_MONKEY_ACTIONS=$(MONKEY_ACTIONS) \
+		$(ASAN_BUILD)/tests/robustness/robustness_monkey --gtest_filter='Monkey.*'
 
 bench: build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true

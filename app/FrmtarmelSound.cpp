@@ -1,5 +1,6 @@
 // The main window's sound: InitSound, the generate request and the end of the buffers.
 #include "Frmtarmel.h"
+#include "Trace.h"
 
 #include <ModulatorPanel.h>
 #include <Pitch.h>
@@ -56,6 +57,7 @@ void Frmtarmel::GenerateSound() {
             soundBuffer_[i]->Play(audio::kPlayOnce);
         }
     }
+    trace::generationFinished();
 }
 
 } // namespace tarmel::app

@@ -1,6 +1,8 @@
 // The real message boxes: a critical error box and the Yes/No exit question.
 #include "Prompts.h"
 
+#include "Trace.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -11,6 +13,7 @@ Prompts messageBoxPrompts(QWidget* parent) {
     QPointer<QWidget> owner(parent);
     Prompts prompts;
     prompts.showError = [owner](const QString& message) {
+        trace::errorShown(message);
         QMessageBox::critical(owner, QStringLiteral("Tarmel"), message);
     };
     prompts.askExit = [owner] {

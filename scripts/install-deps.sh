@@ -13,7 +13,7 @@ packages=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
     clang-format
-    xvfb xdotool x11-utils xauth
+    xvfb xdotool x11-utils xauth libx11-dev
     sox
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file
