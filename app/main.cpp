@@ -8,6 +8,9 @@
 #include <SdlSound.h>
 
 int main(int argc, char** argv) {
+    // SDL would otherwise catch SIGTERM and SIGINT for an event queue this program never reads,
+    // and a session ending or `kill` could not end it.
+    qputenv("SDL_NO_SIGNAL_HANDLERS", "1");
     QApplication app(argc, argv);
     tarmel::app::installWindowIcon();
 

@@ -156,36 +156,62 @@ RunResult run(const std::vector<std::string>& argv, const std::vector<std::strin
     return result;
 }
 
-Xvfb::Xvfb() {
-    // Xvfb picks a free display number itself and writes it to the descriptor we hand over.
+namespace {
+
+std::string displayName(int number) {
+    std::string name = std::to_string(number);
+    name.insert(name.begin(), ':');
+    return name;
+}
+
+// Starts Xvfb on display number and waits until it serves; nothing if that display is taken.
+// Without -noreset the server restarts whenever its last client leaves (each xdotool call),
+// and a client connecting meanwhile is refused.
+std::unique_ptr<Child> startXvfb(int number, const std::string& logFile) {
+    // Xvfb writes the display number to the descriptor we hand over once it accepts clients.
     int fds[2];
     if (pipe(fds) != 0) {
         throw std::runtime_error("pipe failed");
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
-                                             "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                    environmentWith({}), "/dev/null");
+    auto server = std::make_unique<Child>(
+        std::vector<std::string>{"Xvfb", displayName(number), "-displayfd", std::to_string(fds[1]),
+                                 "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        environmentWith({}), logFile);
     close(fds[1]);
     fcntl(fds[0], F_SETFL, O_NONBLOCK);
-    std::string number;
-    const bool ready = waitUntil(
+    bool ready = false;
+    waitUntil(
         [&] {
             char c = 0;
             while (::read(fds[0], &c, 1) == 1) {
-                if (c == '\n') {
-                    return true;
-                }
-                number.push_back(c);
+                ready = ready || c == '\n';
             }
-            return false;
+            return ready || !server->running();
         },
         milliseconds(10000), milliseconds(5));
     close(fds[0]);
-    if (!ready || number.empty()) {
-        throw std::runtime_error("Xvfb did not start");
+    if (!ready) {
+        server.reset();
     }
-    display_ = ":" + number;
+    return server;
+}
+
+} // namespace
+
+Xvfb::Xvfb(const std::string& logFile) {
+    // Displays from a number of our own, well away from the low numbers other programs on the
+    // machine tend to take.
+    const int first = 100 + static_cast<int>(getpid() % 800);
+    for (int number = first; number < first + 50 && !server_; ++number) {
+        server_ = startXvfb(number, logFile);
+        if (server_) {
+            display_ = displayName(number);
+        }
+    }
+    if (!server_) {
+        throw std::runtime_error("Xvfb did not start on any of 50 displays");
+    }
 }
 
 RunResult Xdotool::xdotool(const std::vector<std::string>& args) const {
@@ -238,6 +264,30 @@ void Xdotool::click(const std::string& window, int x, int y) const {
     // No --sync: it waits for the pointer to move, forever when it is already there. The X
     // server handles the move before the click anyway, in the order they were sent.
     xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+std::pair<std::unique_ptr<Child>, std::string>
+startWithWindow(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const std::string& outputFile, const Xdotool& x, const std::string& titleRegex,
+                milliseconds timeout, int attempts) {
+    std::unique_ptr<Child> child;
+    std::string window;
+    for (int attempt = 0; attempt < attempts && window.empty(); ++attempt) {
+        child = std::make_unique<Child>(argv, env, outputFile);
+        waitUntil(
+            [&] {
+                const auto ids = x.search(titleRegex);
+                if (!ids.empty()) {
+                    window = ids.front();
+                }
+                return !window.empty() || !child->running();
+            },
+            timeout, milliseconds(20));
+        if (window.empty() && child->running()) {
+            break; // running without the window: a fault of the program, not of the start
+        }
+    }
+    return {std::move(child), window};
 }
 
 std::size_t DiskRecording::samples() const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -57,11 +58,12 @@ RunResult run(const std::vector<std::string>& argv, const std::vector<std::strin
 // A private X server on a free display number, for the lifetime of the object.
 class Xvfb {
 public:
-    Xvfb();
+    // The server's messages go to logFile.
+    explicit Xvfb(const std::string& logFile = "/dev/null");
     const std::string& display() const { return display_; }
 
 private:
-    std::optional<Child> server_;
+    std::unique_ptr<Child> server_;
     std::string display_;
 };
 
@@ -85,6 +87,15 @@ private:
     RunResult xdotool(const std::vector<std::string>& args) const;
     std::string display_;
 };
+
+// Starts a program and waits for its window with this title; returns the program and the
+// window's id (empty if none came within timeout). On a busy shared machine the X connection of
+// a program just started is now and then refused; a program that ends before its window shows
+// is therefore started again, up to attempts times.
+std::pair<std::unique_ptr<Child>, std::string>
+startWithWindow(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const std::string& outputFile, const Xdotool& x, const std::string& titleRegex,
+                milliseconds timeout, int attempts = 3);
 
 // The raw 16-bit mono samples the disk driver writes, at the pace of a real sound card.
 class DiskRecording {

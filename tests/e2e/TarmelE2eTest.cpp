@@ -6,12 +6,14 @@
 #include <SdlSound.h>
 #include <Synthesizer.h>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <memory>
+#include <tuple>
 
 namespace tarmel::e2e {
 namespace {
@@ -43,17 +45,16 @@ protected:
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_);
         recording_ = std::make_unique<DiskRecording>((folder_ / "sound.raw").string());
-        xvfb_ = std::make_unique<Xvfb>();
+        xvfb_ = std::make_unique<Xvfb>((folder_ / "xvfb.log").string());
         x_ = std::make_unique<Xdotool>(xvfb_->display());
-        program_ =
-            std::make_unique<Child>(std::vector<std::string>{TARMEL_EXECUTABLE},
-                                    environmentWith({{"DISPLAY", xvfb_->display()},
-                                                     {"QT_QPA_PLATFORM", "xcb"},
-                                                     {"SDL_AUDIODRIVER", "disk"},
-                                                     {"SDL_DISKAUDIOFILE", recording_->path()},
-                                                     {"XDG_RUNTIME_DIR", folder_.string()}}),
-                                    (folder_ / "tarmel.log").string());
-        main_ = x_->waitForWindow(kMainTitle, kWindowTimeout);
+        std::tie(program_, main_) =
+            startWithWindow({TARMEL_EXECUTABLE},
+                            environmentWith({{"DISPLAY", xvfb_->display()},
+                                             {"QT_QPA_PLATFORM", "xcb"},
+                                             {"SDL_AUDIODRIVER", "disk"},
+                                             {"SDL_DISKAUDIOFILE", recording_->path()},
+                                             {"XDG_RUNTIME_DIR", folder_.string()}}),
+                            (folder_ / "tarmel.log").string(), *x_, kMainTitle, kWindowTimeout);
         ASSERT_FALSE(main_.empty()) << "the main window did not appear; program output:\n"
                                     << programOutput();
         ASSERT_TRUE(waitUntil([&] { return recording_->samples() > 0; }, kWindowTimeout))
@@ -70,9 +71,15 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
+    // What the program and the X server wrote, for failure messages.
     std::string programOutput() const {
-        std::ifstream in(folder_ / "tarmel.log");
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string out;
+        for (const char* name : {"tarmel.log", "xvfb.log"}) {
+            std::ifstream in(folder_ / name);
+            out += std::string("== ") + name + "\n" +
+                   std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return out;
     }
 
     // Clicks the main window's control whose top-left corner is at (left, top) twips.
@@ -248,23 +255,28 @@ TEST_F(TarmelE2eTest, ExitAnsweredNoGoesOnAndYesEndsWithStatusZero) {
     EXPECT_EQ(program_->waitForExit(kWindowTimeout), std::optional<int>(0));
 }
 
+TEST_F(TarmelE2eTest, TerminateSignalEndsTheProgram) {
+    ASSERT_EQ(kill(program_->pid(), SIGTERM), 0);
+    EXPECT_TRUE(program_->waitForExit(milliseconds(5000)).has_value());
+}
+
 TEST(TarmelStartE2eTest, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
     Xvfb xvfb;
     Xdotool x(xvfb.display());
     const fs::path log =
         fs::temp_directory_path() / ("tarmel-e2e-nosound-" + std::to_string(getpid()) + ".log");
-    Child program({TARMEL_EXECUTABLE},
-                  environmentWith({{"DISPLAY", xvfb.display()},
-                                   {"QT_QPA_PLATFORM", "xcb"},
-                                   {"SDL_AUDIODRIVER", "no-such-driver"},
-                                   {"XDG_RUNTIME_DIR", fs::temp_directory_path().string()}}),
-                  log.string());
-    const std::string message = x.waitForWindow("^Tarmel$", kWindowTimeout);
+    auto [program, message] =
+        startWithWindow({TARMEL_EXECUTABLE},
+                        environmentWith({{"DISPLAY", xvfb.display()},
+                                         {"QT_QPA_PLATFORM", "xcb"},
+                                         {"SDL_AUDIODRIVER", "no-such-driver"},
+                                         {"XDG_RUNTIME_DIR", fs::temp_directory_path().string()}}),
+                        log.string(), x, "^Tarmel$", kWindowTimeout);
     ASSERT_FALSE(message.empty()) << "no message about the missing sound device";
     EXPECT_TRUE(x.search(kMainTitle).empty()) << "the main window came up without sound";
     x.focus(message);
     x.key("Return");
-    EXPECT_EQ(program.waitForExit(kWindowTimeout), std::optional<int>(1));
+    EXPECT_EQ(program->waitForExit(kWindowTimeout), std::optional<int>(1));
     std::error_code ignored;
     fs::remove(log, ignored);
 }
