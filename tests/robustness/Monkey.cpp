@@ -162,54 +162,59 @@ std::pair<int, int> Monkey::pointIn(const Control& c) {
     return {between(x0, std::max(x0, x1)), between(y0, std::max(y0, y1))};
 }
 
-std::string Monkey::keyWindow() {
+std::optional<Monkey::Target> Monkey::keyTarget() {
     // Mostly the main window, whose keys play; sometimes another window, or none: the key goes
     // wherever the focus already is.
     const int choice = below(10);
     if (choice < 6) {
-        return session_.main();
+        return mainTarget();
     }
     if (choice < 8) {
-        return anyTarget().id;
+        return anyTarget();
     }
-    return {};
+    return std::nullopt;
+}
+
+std::vector<std::string> Monkey::focusArgs(const std::optional<Target>& target) {
+    if (!target) {
+        return {};
+    }
+    return {"windowfocus", target->id};
+}
+
+std::string Monkey::focusNote(const std::optional<Target>& target) {
+    return target ? " on " + target->layout->title : " where the focus is";
 }
 
 void Monkey::pressLetter(bool held) {
     const std::string letter(1, static_cast<char>('a' + below(26)));
-    const std::string window = keyWindow();
-    std::vector<std::string> args;
-    if (!window.empty()) {
-        args = {"windowfocus", window};
-    }
+    const std::optional<Target> target = keyTarget();
+    std::vector<std::string> args = focusArgs(target);
     if (held) {
         const int ms = between(200, 1500);
         args.insert(args.end(),
                     {"keydown", letter, "sleep", std::to_string(ms / 1000.0), "keyup", letter});
-        record("held letter", "hold " + letter + " " + num(ms) + " ms, focus " + window);
+        record("held letter", "hold " + letter + " " + num(ms) + " ms" + focusNote(target));
     } else {
         args.insert(args.end(), {"key", "--delay", "0", letter});
-        record("letter", "key " + letter + ", focus " + window);
+        record("letter", "key " + letter + focusNote(target));
     }
     send(args);
 }
 
 void Monkey::pressOtherKey(bool held) {
-    const std::string window = keyWindow();
-    std::vector<std::string> args;
-    if (!window.empty()) {
-        args = {"windowfocus", window};
-    }
+    const std::optional<Target> target = keyTarget();
+    std::vector<std::string> args = focusArgs(target);
     if (held) {
         const std::string key = kHeldOtherKeys[static_cast<std::size_t>(below(8))];
         const int ms = between(200, 1000);
         args.insert(args.end(),
                     {"keydown", key, "sleep", std::to_string(ms / 1000.0), "keyup", key});
-        record("held other key", "hold " + key + " " + num(ms) + " ms, focus " + window);
+        record("held other key", "hold " + key + " " + num(ms) + " ms" + focusNote(target));
     } else {
         const std::string key = kOtherKeys[static_cast<std::size_t>(below(32))];
         args.insert(args.end(), {"key", "--delay", "0", key});
-        record("other key", "key " + key + ", focus " + window);
+        record("other key", "key " + key + focusNote(target));
     }
     send(args);
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -76,7 +77,9 @@ private:
     void closeWindow(bool main);
     void focusWindow();
     void clickMain(const std::string& name);
-    std::string keyWindow();
+    std::optional<Target> keyTarget();
+    static std::vector<std::string> focusArgs(const std::optional<Target>& target);
+    static std::string focusNote(const std::optional<Target>& target);
 
     TarmelSession& session_;
     std::mt19937 rng_;

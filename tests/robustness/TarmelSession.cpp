@@ -6,8 +6,10 @@
 #include <Synthesizer.h>
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 #include <unistd.h>
 
 namespace tarmel::robustness {
@@ -37,8 +39,8 @@ std::vector<std::string> linesStartingWith(const std::string& text, const std::s
     return found;
 }
 
-} // namespace
-
+// The environment tarmel runs in: its display, the disk driver, the trace and the sanitizers'
+// options, so that a report is written to folder and ends the program.
 std::map<std::string, std::string> sessionEnvironment(const fs::path& folder,
                                                       const std::string& display,
                                                       const std::string& diskFile) {
@@ -56,23 +58,23 @@ std::map<std::string, std::string> sessionEnvironment(const fs::path& folder,
          "halt_on_error=1:print_stacktrace=1:log_path=" + (folder / "ubsan").string()}};
 }
 
-TarmelSession::TarmelSession(const std::string& name, const std::string& diskFile) {
+} // namespace
+
+TarmelSession::TarmelSession(const std::string& name) {
     folder_ =
         fs::temp_directory_path() / ("tarmel-robustness-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     // Also the program's runtime folder, which must be private to it.
     fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::replace);
-    recording_ = std::make_unique<DiskRecording>(diskFile.empty() ? (folder_ / "sound.raw").string()
-                                                                  : diskFile);
+    recording_ = std::make_unique<DiskRecording>((folder_ / "sound.raw").string());
     xvfb_ = std::make_unique<Xvfb>();
     x_ = std::make_unique<Xdotool>(xvfb_->display());
     probe_ = std::make_unique<X11Probe>(xvfb_->display());
-    program_ = std::make_unique<Child>(
-        std::vector<std::string>{TARMEL_EXECUTABLE},
+    std::tie(program_, main_) = e2e::startWithWindow(
+        {TARMEL_EXECUTABLE},
         e2e::environmentWith(sessionEnvironment(folder_, xvfb_->display(), recording_->path())),
-        (folder_ / "tarmel.log").string());
-    main_ = x_->waitForWindow("^" + kMainTitle + "$", kStartTimeout);
+        (folder_ / "tarmel.log").string(), *x_, "^" + kMainTitle + "$", kStartTimeout);
     if (main_.empty()) {
         keep_ = true;
         throw std::runtime_error("the main window did not appear; program output:\n" + output() +

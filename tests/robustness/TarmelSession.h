@@ -8,7 +8,6 @@
 #include <Parameters.h>
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,9 +26,8 @@ inline const std::string kMainTitle = "Brennick  Tarmel1.0";
 class TarmelSession {
 public:
     // Starts tarmel and waits for its main window and its first sound block. name labels the
-    // folder; the disk driver writes to diskFile, or to sound.raw in the folder. Throws when
-    // the program does not come up.
-    explicit TarmelSession(const std::string& name, const std::string& diskFile = {});
+    // folder, where the disk driver writes sound.raw. Throws when the program does not come up.
+    explicit TarmelSession(const std::string& name);
     ~TarmelSession();
     TarmelSession(const TarmelSession&) = delete;
     TarmelSession& operator=(const TarmelSession&) = delete;
@@ -81,11 +79,5 @@ private:
 
 // What oscillator 1's buffer plays for p, computed from the start state.
 std::vector<int16_t> heardFromOscillator1(const synth::Parameters& p);
-
-// The environment tarmel runs in under a session: its display, the disk driver, the trace and
-// the sanitizers' options, so that a report is written to folder and ends the program.
-std::map<std::string, std::string> sessionEnvironment(const std::filesystem::path& folder,
-                                                      const std::string& display,
-                                                      const std::string& diskFile);
 
 } // namespace tarmel::robustness
