@@ -1,5 +1,5 @@
 // The program's embedded artwork, drawn at build time by resources/draw-artwork.
-#include "Artwork.h"
+#include "app/Artwork.h"
 
 #include <QApplication>
 

@@ -1,8 +1,9 @@
 // Turns the typed errors of the synthesis and the sound layer into messages for the user.
-#include "ErrorGuard.h"
+#include "app/ErrorGuard.h"
 
-#include <Errors.h>
-#include <SoundOutput.h>
+#include "audio/SoundOutput.h"
+#include "synth/Errors.h"
+
 #include <new>
 
 namespace tarmel::app {

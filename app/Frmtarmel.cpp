@@ -1,13 +1,13 @@
 // The main window's life: start-up, activation, keys, buttons, pitch sliders, reset and exit.
-#include "Frmtarmel.h"
+#include "app/Frmtarmel.h"
 
-#include "ErrorGuard.h"
-#include "KeyPreview.h"
-#include "WindowSet.h"
+#include "app/ErrorGuard.h"
+#include "app/KeyPreview.h"
+#include "app/WindowSet.h"
+#include "synth/Pitch.h"
+#include "ui/KeyMap.h"
+#include "ui/ModulatorPanel.h"
 
-#include <KeyMap.h>
-#include <ModulatorPanel.h>
-#include <Pitch.h>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>

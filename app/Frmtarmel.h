@@ -2,12 +2,12 @@
 // buttons, with the handlers behind them, the sound references and the sample arrays.
 #pragma once
 
-#include "Prompts.h"
+#include "app/Prompts.h"
+#include "audio/SoundOutput.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
 
-#include <Parameters.h>
 #include <QWidget>
-#include <SoundOutput.h>
-#include <Synthesizer.h>
 #include <array>
 #include <cstdint>
 #include <functional>

@@ -1,15 +1,15 @@
 // The main window's controls: kind, text, place and size in twips, ranges, start states, tab
 // order, and the lines between the areas. Resizing the window moves none of them.
-#include "Artwork.h"
-#include "Frmtarmel.h"
+#include "app/Artwork.h"
+#include "app/Frmtarmel.h"
+#include "ui/ModulatorPanel.h"
+#include "ui/Style.h"
 
-#include <ModulatorPanel.h>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <Style.h>
 #include <algorithm>
 #include <utility>
 #include <vector>

@@ -1,9 +1,9 @@
 // The main window's sound: InitSound, the generate request and the end of the buffers.
-#include "Frmtarmel.h"
-#include "Trace.h"
+#include "app/Frmtarmel.h"
+#include "app/Trace.h"
+#include "synth/Pitch.h"
+#include "ui/ModulatorPanel.h"
 
-#include <ModulatorPanel.h>
-#include <Pitch.h>
 #include <QCheckBox>
 #include <QScrollBar>
 #include <QSlider>

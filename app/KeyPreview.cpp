@@ -1,5 +1,5 @@
 // Key preview through an application-wide event filter.
-#include "KeyPreview.h"
+#include "app/KeyPreview.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // The real message boxes: a critical error box and the Yes/No exit question.
-#include "Prompts.h"
+#include "app/Prompts.h"
 
-#include "Trace.h"
+#include "app/Trace.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 // Start-up of the main window and the message shown when it fails.
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "Frmtarmel.h"
+#include "app/Frmtarmel.h"
 
 #include <exception>
 

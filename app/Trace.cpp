@@ -1,5 +1,5 @@
 // The trace lines, and whether they are wanted.
-#include "Trace.h"
+#include "app/Trace.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The secondary windows and their wiring to the main window.
-#include "WindowSet.h"
+#include "app/WindowSet.h"
 
-#include "Frmtarmel.h"
+#include "app/Frmtarmel.h"
 
 namespace tarmel::app {
 

@@ -3,9 +3,9 @@
 // window's focus loss and the closing of an oscillator window set the fifteen outputs.
 #pragma once
 
-#include <HelpDialog.h>
-#include <OscillatorWindow.h>
-#include <SingleWindow.h>
+#include "ui/HelpDialog.h"
+#include "ui/OscillatorWindow.h"
+#include "ui/SingleWindow.h"
 
 namespace tarmel::app {
 

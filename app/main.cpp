@@ -1,11 +1,11 @@
 // Tarmel: opens the main window on the default sound output and runs until "Exit".
-#include "Artwork.h"
-#include "Frmtarmel.h"
-#include "Startup.h"
+#include "app/Artwork.h"
+#include "app/Frmtarmel.h"
+#include "app/Startup.h"
+#include "audio/SdlSound.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <SdlSound.h>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

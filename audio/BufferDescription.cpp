@@ -1,5 +1,5 @@
 // The one buffer format of the program and its check.
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // Argument checks shared by every implementation of the sound buffer.
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <string>
 

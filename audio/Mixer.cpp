@@ -1,5 +1,5 @@
 // The lock-free mixer behind an output device.
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <algorithm>
 #include <string>

@@ -2,7 +2,7 @@
 // stops voices, the audio callback renders them. Lock-free and allocation-free on the audio side.
 #pragma once
 
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <array>
 #include <atomic>

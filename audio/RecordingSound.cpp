@@ -1,5 +1,5 @@
 // Recording test double of the sound layer.
-#include "RecordingSound.h"
+#include "audio/RecordingSound.h"
 
 #include <algorithm>
 

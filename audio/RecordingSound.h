@@ -2,7 +2,7 @@
 // told to fail a given operation.
 #pragma once
 
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <memory>
 #include <optional>

@@ -2,9 +2,9 @@
 // the process plays through one open SDL callback device, whose mixer gives each buffer a voice.
 // Sharing it lets old and new objects overlap while InitSound replaces them, which drivers that
 // allow a single open device (disk, dummy, exclusive hardware) would otherwise refuse.
-#include "SdlSound.h"
+#include "audio/SdlSound.h"
 
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <SDL.h>
 #include <atomic>

@@ -2,7 +2,7 @@
 // 44100 Hz, opened while any device object lives.
 #pragma once
 
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // Google Benchmark of the sound layer: writing one second into a buffer, and one callback block.
-#include "Mixer.h"
-#include "SdlSound.h"
+#include "audio/Mixer.h"
+#include "audio/SdlSound.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

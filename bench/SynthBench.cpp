@@ -1,7 +1,7 @@
 // One generation of wave1..wave3, in the configurations that bound its cost.
-#include "FastGenerate.h"
-#include "Synthesizer.h"
-#include "VectorMath.h"
+#include "synth/Synthesizer.h"
+#include "synth/fast/FastGenerate.h"
+#include "synth/fast/VectorMath.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // The generations of a render and the mix of the chosen oscillators.
-#include "Render.h"
+#include "cli/Render.h"
 
-#include "Pitch.h"
-#include "Synthesizer.h"
+#include "synth/Pitch.h"
+#include "synth/Synthesizer.h"
 
 #include <algorithm>
 #include <memory>

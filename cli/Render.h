@@ -1,7 +1,7 @@
 // Computes the samples tarmel-render writes: what one generate request hands a buffer.
 #pragma once
 
-#include "RenderRequest.h"
+#include "cli/RenderRequest.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // tarmel-render's options: declared with CLI11, then the rules CLI11 cannot express.
-#include "RenderOptions.h"
+#include "cli/RenderOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

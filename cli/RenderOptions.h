@@ -1,7 +1,7 @@
 // The command line of tarmel-render, parsed and checked into a RenderRequest.
 #pragma once
 
-#include "RenderRequest.h"
+#include "cli/RenderRequest.h"
 
 #include <string>
 #include <variant>

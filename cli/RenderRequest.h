@@ -1,7 +1,7 @@
 // What tarmel-render was asked to compute and where to write it.
 #pragma once
 
-#include "Parameters.h"
+#include "synth/Parameters.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,5 +1,5 @@
 // Sound files through libsndfile, written beside the target and renamed into place.
-#include "SoundFile.h"
+#include "cli/SoundFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Writes 16-bit mono 44100 Hz sound files without ever leaving a partial file behind.
 #pragma once
 
-#include "RenderRequest.h"
+#include "cli/RenderRequest.h"
 
 #include <stdexcept>
 #include <vector>

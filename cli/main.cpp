@@ -1,8 +1,8 @@
 // tarmel-render: one generate request's sound, written to a file, without window or sound card.
-#include "Errors.h"
-#include "Render.h"
-#include "RenderOptions.h"
-#include "SoundFile.h"
+#include "cli/Render.h"
+#include "cli/RenderOptions.h"
+#include "cli/SoundFile.h"
+#include "synth/Errors.h"
 
 #include <iostream>
 

@@ -1,5 +1,5 @@
 // Messages of the checked arithmetic.
-#include "CheckedMath.h"
+#include "synth/CheckedMath.h"
 
 namespace tarmel::synth {
 

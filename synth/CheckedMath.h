@@ -2,7 +2,7 @@
 // Each failure throws the typed error of Errors.h with a message naming the operation.
 #pragma once
 
-#include "Errors.h"
+#include "synth/Errors.h"
 
 #include <cmath>
 #include <cstdint>

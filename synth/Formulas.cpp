@@ -1,5 +1,5 @@
 // The checked scalar formulas of one sample.
-#include "Formulas.h"
+#include "synth/Formulas.h"
 
 #include <array>
 #include <cmath>
@@ -11,6 +11,19 @@ const char* oscillatorName(int j) {
     static constexpr std::array<const char*, kOscillators> names{"oscillator 1", "oscillator 2",
                                                                  "oscillator 3"};
     return names.at(static_cast<std::size_t>(j));
+}
+
+const char* modulatorName(int index) {
+    static constexpr std::array<const char*, kModulators> names{
+        "modulator 1 of oscillator 1", "modulator 2 of oscillator 1",
+        "modulator 3 of oscillator 1", "modulator 4 of oscillator 1",
+        "modulator 5 of oscillator 1", "modulator 1 of oscillator 2",
+        "modulator 2 of oscillator 2", "modulator 3 of oscillator 2",
+        "modulator 4 of oscillator 2", "modulator 5 of oscillator 2",
+        "modulator 1 of oscillator 3", "modulator 2 of oscillator 3",
+        "modulator 3 of oscillator 3", "modulator 4 of oscillator 3",
+        "modulator 5 of oscillator 3"};
+    return names.at(static_cast<std::size_t>(index));
 }
 
 Argument phaseTerms(Phase phase, int16_t q, int16_t H, const Where& where) {

@@ -2,9 +2,9 @@
 // do the same double operations in the same order.
 #pragma once
 
-#include "Argument.h"
-#include "CheckedMath.h"
-#include "Modulators.h"
+#include "synth/Argument.h"
+#include "synth/CheckedMath.h"
+#include "synth/Modulators.h"
 
 #include <cstdint>
 
@@ -42,5 +42,8 @@ double sampleValue(int16_t envLevel, double car, const double* outputs, const Wh
 
 // "oscillator 1" and so on, for error messages.
 const char* oscillatorName(int j);
+
+// "modulator 3 of oscillator 1" and so on, for error messages.
+const char* modulatorName(int index);
 
 } // namespace tarmel::synth

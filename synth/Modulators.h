@@ -1,7 +1,7 @@
 // The fifteen modulators: which phase each one uses and which waveform it makes of it.
 #pragma once
 
-#include "Parameters.h"
+#include "synth/Parameters.h"
 
 #include <array>
 
@@ -52,8 +52,5 @@ inline constexpr std::array<ModulatorKind, kModulators> kModulatorKinds{{
     {Phase::Multiply, Waveform::Sine},
     {Phase::DivideHalved, Waveform::Sine},
 }};
-
-// "modulator 3 of oscillator 1" and so on, for error messages.
-const char* modulatorName(int index);
 
 } // namespace tarmel::synth

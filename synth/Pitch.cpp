@@ -1,7 +1,7 @@
 // The pitch rule: slider offset plus pitch1, in 32 bits, narrowed to 16 bits.
-#include "Pitch.h"
+#include "synth/Pitch.h"
 
-#include "CheckedMath.h"
+#include "synth/CheckedMath.h"
 
 namespace tarmel::synth {
 

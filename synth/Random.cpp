@@ -1,5 +1,5 @@
 // PCG32 (XSH RR) with a reseed from the bits of a negative argument.
-#include "Random.h"
+#include "synth/Random.h"
 
 #include <bit>
 

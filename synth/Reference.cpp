@@ -1,25 +1,12 @@
 // The straightforward evaluation: every formula in its written order, sample by sample.
-#include "CheckedMath.h"
-#include "Formulas.h"
-#include "Modulators.h"
-#include "Synthesizer.h"
+#include "synth/CheckedMath.h"
+#include "synth/Formulas.h"
+#include "synth/Modulators.h"
+#include "synth/Synthesizer.h"
 
 #include <cmath>
 
 namespace tarmel::synth {
-
-const char* modulatorName(int index) {
-    static constexpr std::array<const char*, kModulators> names{
-        "modulator 1 of oscillator 1", "modulator 2 of oscillator 1",
-        "modulator 3 of oscillator 1", "modulator 4 of oscillator 1",
-        "modulator 5 of oscillator 1", "modulator 1 of oscillator 2",
-        "modulator 2 of oscillator 2", "modulator 3 of oscillator 2",
-        "modulator 4 of oscillator 2", "modulator 5 of oscillator 2",
-        "modulator 1 of oscillator 3", "modulator 2 of oscillator 3",
-        "modulator 3 of oscillator 3", "modulator 4 of oscillator 3",
-        "modulator 5 of oscillator 3"};
-    return names.at(static_cast<std::size_t>(index));
-}
 
 int16_t envelopeLevel(int16_t attack, int n) {
     const Where where{"envelope", n};

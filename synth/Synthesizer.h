@@ -2,8 +2,8 @@
 // carries from one generation to the next: the fifteen modulator outputs and the random generator.
 #pragma once
 
-#include "Parameters.h"
-#include "Random.h"
+#include "synth/Parameters.h"
+#include "synth/Random.h"
 
 #include <array>
 

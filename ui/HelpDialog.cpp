@@ -1,7 +1,7 @@
 // The help window Dialog: a heading, four paragraphs about the program, a by-line and "OK".
-#include "HelpDialog.h"
+#include "ui/HelpDialog.h"
 
-#include "Style.h"
+#include "ui/Style.h"
 
 #include <QCloseEvent>
 #include <QFont>

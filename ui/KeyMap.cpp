@@ -1,5 +1,5 @@
 // The keyboard note map: 26 letter keys, each setting oscillator 1 to one pitch a semitone apart.
-#include "KeyMap.h"
+#include "ui/KeyMap.h"
 
 namespace tarmel::ui {
 

@@ -1,5 +1,5 @@
 // A thin solid line between two points of its parent, drawn in the default line colour.
-#include "LineWidget.h"
+#include "ui/LineWidget.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The controls of one oscillator's five modulators: boxes, multiplier bars, ratio bars, labels.
-#include "ModulatorPanel.h"
+#include "ui/ModulatorPanel.h"
 
 #include <QCheckBox>
 #include <QLabel>

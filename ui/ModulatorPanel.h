@@ -1,9 +1,9 @@
 // The controls of one oscillator's five modulators: boxes, multiplier bars, ratio bars, labels.
 #pragma once
 
-#include "Style.h"
+#include "synth/Parameters.h"
+#include "ui/Style.h"
 
-#include <Parameters.h>
 #include <QObject>
 #include <array>
 

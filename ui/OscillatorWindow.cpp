@@ -1,7 +1,7 @@
 // The window of oscillator 2 or 3 (FrmOsc2, FrmOsc3): its modulator panel, framed by four lines.
-#include "OscillatorWindow.h"
+#include "ui/OscillatorWindow.h"
 
-#include "Style.h"
+#include "ui/Style.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

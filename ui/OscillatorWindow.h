@@ -1,9 +1,9 @@
 // The window of oscillator 2 or 3 (FrmOsc2, FrmOsc3): its modulator panel, framed by four lines.
 #pragma once
 
-#include "ModulatorPanel.h"
+#include "synth/Parameters.h"
+#include "ui/ModulatorPanel.h"
 
-#include <Parameters.h>
 #include <QWidget>
 
 class QLabel;

@@ -1,7 +1,7 @@
 // Colours of the program's windows and factories that place styled controls at twip positions.
-#include "Style.h"
+#include "ui/Style.h"
 
-#include "LineWidget.h"
+#include "ui/LineWidget.h"
 
 #include <QCheckBox>
 #include <QFont>

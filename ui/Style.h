@@ -1,7 +1,7 @@
 // Colours of the program's windows and factories that place styled controls at twip positions.
 #pragma once
 
-#include "Twips.h"
+#include "ui/Twips.h"
 
 #include <QColor>
 #include <QString>

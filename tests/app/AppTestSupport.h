@@ -2,8 +2,12 @@
 // helpers to find its controls and to compute what a generation should produce.
 #pragma once
 
-#include <Frmtarmel.h>
-#include <ModulatorPanel.h>
+#include "app/Frmtarmel.h"
+#include "app/WindowSet.h"
+#include "audio/RecordingSound.h"
+#include "synth/Synthesizer.h"
+#include "ui/ModulatorPanel.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -12,9 +16,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
-#include <RecordingSound.h>
-#include <Synthesizer.h>
-#include <WindowSet.h>
 #include <array>
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,8 +1,10 @@
 // The error guard: each kind of error gets a message naming it and saying what to do, and a
 // failing handler never lets the error escape.
-#include <ErrorGuard.h>
-#include <Errors.h>
-#include <SoundOutput.h>
+#include "app/ErrorGuard.h"
+
+#include "audio/SoundOutput.h"
+#include "synth/Errors.h"
+
 #include <gtest/gtest.h>
 #include <stdexcept>
 

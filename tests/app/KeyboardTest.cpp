@@ -1,8 +1,8 @@
 // The letter keys of the main window: each sets pitch1 and oscillator 1's slider and generates at
 // once, whichever control has the focus; other keys and other windows make no sound.
 #include "AppTestSupport.h"
+#include "ui/KeyMap.h"
 
-#include <KeyMap.h>
 #include <QKeyEvent>
 
 namespace tarmel::app::test {

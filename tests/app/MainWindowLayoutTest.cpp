@@ -1,12 +1,12 @@
 // The main window as it opens: caption, size, frame, controls with their text, place, range,
 // steps and start state, colours, fonts, lines, artwork and focus order.
 #include "AppTestSupport.h"
+#include "app/Artwork.h"
+#include "ui/LineWidget.h"
+#include "ui/Style.h"
+#include "ui/Twips.h"
 
-#include <Artwork.h>
-#include <LineWidget.h>
 #include <QFile>
-#include <Style.h>
-#include <Twips.h>
 
 namespace tarmel::app::test {
 namespace {

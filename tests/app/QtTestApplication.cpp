@@ -1,5 +1,6 @@
 // The app tests' application carries the program's window icon, as the program's does.
-#include <Artwork.h>
+#include "app/Artwork.h"
+
 #include <QtTestApplication.h>
 
 void prepareTestApplication(QApplication& /*app*/) {

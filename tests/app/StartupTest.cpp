@@ -1,8 +1,8 @@
 // Start-up: the load step's values, the sound set-up it makes, InitSound run again, and the
 // message when no sound device can be opened.
-#include "AppTestSupport.h"
+#include "app/Startup.h"
 
-#include <Startup.h>
+#include "AppTestSupport.h"
 
 namespace tarmel::app::test {
 namespace {

@@ -1,7 +1,7 @@
 // Signals and helpers shared by the sound layer's tests.
 #pragma once
 
-#include "SoundOutput.h"
+#include "audio/SoundOutput.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The mixer rendered block by block with scripted writes, starts and stops in between.
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include "AudioTestSupport.h"
 

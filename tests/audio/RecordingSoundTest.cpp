@@ -1,6 +1,6 @@
 // The recording double of the sound layer: it keeps every call, counts live objects and fails
 // on request, as the window tests rely on.
-#include "RecordingSound.h"
+#include "audio/RecordingSound.h"
 
 #include "AudioTestSupport.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "AudioTestSupport.h"
-#include "SdlSound.h"
+#include "audio/SdlSound.h"
 
 #include <chrono>
 #include <cstdlib>

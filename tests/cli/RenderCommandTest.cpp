@@ -1,7 +1,7 @@
 // tarmel-render as other tools call it: exit status, messages and the files it leaves.
-#include "Render.h"
-#include "RenderOptions.h"
-#include "SoundFile.h"
+#include "cli/Render.h"
+#include "cli/RenderOptions.h"
+#include "cli/SoundFile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

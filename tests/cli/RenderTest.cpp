@@ -1,8 +1,8 @@
 // Option parsing and rendering of tarmel-render, called in-process.
-#include "Render.h"
+#include "cli/Render.h"
 
-#include "RenderOptions.h"
-#include "Synthesizer.h"
+#include "cli/RenderOptions.h"
+#include "synth/Synthesizer.h"
 
 #include <gtest/gtest.h>
 #include <memory>

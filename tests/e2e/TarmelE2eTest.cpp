@@ -1,10 +1,10 @@
 // The real program under Xvfb, driven by xdotool as a user would, its sound recorded by SDL's
 // disk driver and compared with what the synthesis computes.
 #include "E2eSupport.h"
+#include "audio/SdlSound.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
 
-#include <Parameters.h>
-#include <SdlSound.h>
-#include <Synthesizer.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>

@@ -2,12 +2,12 @@
 // the sound still comes out exactly, and nothing is left behind when the window goes (the
 // sanitizer build checks this process for leaks when it ends).
 #include "SdlTestSupport.h"
+#include "app/Frmtarmel.h"
+#include "audio/SdlSound.h"
 
-#include <Frmtarmel.h>
 #include <QPushButton>
 #include <QTest>
 #include <SDL.h>
-#include <SdlSound.h>
 #include <gtest/gtest.h>
 
 namespace tarmel::app {

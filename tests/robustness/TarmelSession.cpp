@@ -2,8 +2,8 @@
 #include "TarmelSession.h"
 
 #include "WindowLayouts.h"
+#include "synth/Synthesizer.h"
 
-#include <Synthesizer.h>
 #include <algorithm>
 #include <fstream>
 #include <map>

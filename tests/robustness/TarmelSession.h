@@ -4,8 +4,8 @@
 
 #include "E2eSupport.h"
 #include "X11Probe.h"
+#include "synth/Parameters.h"
 
-#include <Parameters.h>
 #include <cstdint>
 #include <filesystem>
 #include <memory>

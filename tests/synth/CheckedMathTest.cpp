@@ -1,7 +1,7 @@
 // Checked arithmetic, rounding and the pitch rule.
-#include "CheckedMath.h"
+#include "synth/CheckedMath.h"
 
-#include "Pitch.h"
+#include "synth/Pitch.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,10 +1,10 @@
 // The fast generation against the straightforward one: the same samples, outputs, generator
 // state and errors, over the key pitches, every modulator, the envelope balances and the offsets.
-#include "Errors.h"
-#include "FastGenerate.h"
-#include "Modulators.h"
 #include "SynthTestSupport.h"
-#include "VectorMath.h"
+#include "synth/Errors.h"
+#include "synth/Modulators.h"
+#include "synth/fast/FastGenerate.h"
+#include "synth/fast/VectorMath.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The thread pool: every chunk runs exactly once, the call returns only when all have finished,
 // and calls from several threads do not mix.
-#include "Parallel.h"
+#include "synth/fast/Parallel.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The random generator's argument convention.
-#include "Random.h"
+#include "synth/Random.h"
 
 #include <gtest/gtest.h>
 #include <set>

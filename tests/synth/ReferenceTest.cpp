@@ -1,7 +1,7 @@
 // The straightforward evaluation against the values and properties the sound must have.
-#include "Errors.h"
-#include "Modulators.h"
 #include "SynthTestSupport.h"
+#include "synth/Errors.h"
+#include "synth/Modulators.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Helpers shared by the synthesis tests: parameter sets and one-call generation.
 #pragma once
 
-#include "Parameters.h"
-#include "Synthesizer.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
 
 #include <memory>
 

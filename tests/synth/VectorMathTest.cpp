@@ -1,9 +1,9 @@
 // The vectorised sines, cosines and tangents: arguments formed exactly as argumentAt forms them,
 // values within SLEEF's 3.5 units in the last place of the standard functions, any row length.
-#include "VectorMath.h"
+#include "synth/fast/VectorMath.h"
 
-#include "Argument.h"
-#include "Modulators.h"
+#include "synth/Argument.h"
+#include "synth/Modulators.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Tests of the help window: texts to the last blank, frame, focus on "OK", hiding, signals.
-#include "HelpDialog.h"
+#include "ui/HelpDialog.h"
 
-#include "LineWidget.h"
 #include "QtPrinters.h"
+#include "ui/LineWidget.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,5 +1,5 @@
 // Tests of the keyboard note map: every letter plays, pitches climb a semitone, others are silent.
-#include "KeyMap.h"
+#include "ui/KeyMap.h"
 
 #include <QString>
 #include <Qt>

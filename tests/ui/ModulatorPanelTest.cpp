@@ -1,5 +1,5 @@
 // Tests of the modulator panel: ranges and steps of its bars, start values, layouts, clicks.
-#include "ModulatorPanel.h"
+#include "ui/ModulatorPanel.h"
 
 #include "QtPrinters.h"
 

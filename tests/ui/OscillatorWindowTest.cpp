@@ -1,8 +1,8 @@
 // Tests of the oscillator 2 and 3 windows: frame, place, focus order and their four signals.
-#include "OscillatorWindow.h"
+#include "ui/OscillatorWindow.h"
 
-#include "LineWidget.h"
 #include "QtPrinters.h"
+#include "ui/LineWidget.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // Tests of the holder of secondary windows: one instance, made on first use, fresh after a close.
-#include "SingleWindow.h"
+#include "ui/SingleWindow.h"
 
-#include "HelpDialog.h"
-#include "OscillatorWindow.h"
+#include "ui/HelpDialog.h"
+#include "ui/OscillatorWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // Tests of the twip unit, the window colours and the control factories.
-#include "Style.h"
+#include "ui/Style.h"
 
-#include "LineWidget.h"
 #include "QtPrinters.h"
+#include "ui/LineWidget.h"
 
 #include <QCheckBox>
 #include <QLabel>

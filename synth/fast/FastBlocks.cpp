@@ -1,9 +1,9 @@
 // One block of the fast generation: vector sines of every distinct argument, the products in the
 // program's order, and the scalar formulas wherever the vector values could round differently.
-#include "FastBlocks.h"
+#include "synth/fast/FastBlocks.h"
 
-#include "FastRounding.h"
-#include "Formulas.h"
+#include "synth/Formulas.h"
+#include "synth/fast/FastRounding.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,9 +2,9 @@
 // and the exact recomputations it falls back on near a rounding tie or a gate edge.
 #pragma once
 
-#include "FastPlan.h"
-#include "Parameters.h"
-#include "VectorMath.h"
+#include "synth/Parameters.h"
+#include "synth/fast/FastPlan.h"
+#include "synth/fast/VectorMath.h"
 
 #include <array>
 #include <atomic>

@@ -1,6 +1,6 @@
 // A pool of waiting threads that take chunks of the current job until none is left; the caller
 // takes chunks too and then waits until the last one has finished.
-#include "Parallel.h"
+#include "synth/fast/Parallel.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -2,9 +2,9 @@
 // distinct pitches and modulator phases to evaluate, and where each modulator's output comes from.
 #pragma once
 
-#include "Formulas.h"
-#include "Parameters.h"
-#include "Synthesizer.h"
+#include "synth/Formulas.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
 
 #include <array>
 #include <optional>

@@ -1,5 +1,5 @@
 // SLEEF's AVX-512F functions over rows; this file alone is compiled for AVX-512F.
-#include "VectorMathKernel.h"
+#include "synth/fast/VectorMathKernel.h"
 
 #include <sleef.h>
 

@@ -1,7 +1,7 @@
 // Builds the fast generation's plan; shares the phases and pitches that several parts use.
-#include "FastPlan.h"
+#include "synth/fast/FastPlan.h"
 
-#include "Modulators.h"
+#include "synth/Modulators.h"
 
 namespace tarmel::synth {
 

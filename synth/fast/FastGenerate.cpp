@@ -3,11 +3,12 @@
 // The random generator is fed in sample order while the chunks after it are still computed.
 // Anything the fast path does not vouch for (an error, a value out of its range) goes to
 // generateReference, which then runs on the untouched state and arrays and decides.
-#include "FastBlocks.h"
-#include "FastGenerate.h"
-#include "FastPlan.h"
-#include "Formulas.h"
-#include "Parallel.h"
+#include "synth/fast/FastGenerate.h"
+
+#include "synth/Formulas.h"
+#include "synth/fast/FastBlocks.h"
+#include "synth/fast/FastPlan.h"
+#include "synth/fast/Parallel.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
 // Chooses the widest SLEEF implementation the CPU (and the operating system) supports.
-#include "VectorMath.h"
+#include "synth/fast/VectorMath.h"
 
 namespace tarmel::synth {
 

@@ -1,5 +1,5 @@
 // SLEEF's AVX2 functions over rows; this file alone is compiled for AVX2 and FMA.
-#include "VectorMathKernel.h"
+#include "synth/fast/VectorMathKernel.h"
 
 #include <sleef.h>
 

@@ -2,9 +2,9 @@
 // so that tests and benchmarks can run every instruction set and chunking this machine allows.
 #pragma once
 
-#include "Parameters.h"
-#include "Synthesizer.h"
-#include "VectorMath.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
+#include "synth/fast/VectorMath.h"
 
 namespace tarmel::synth {
 

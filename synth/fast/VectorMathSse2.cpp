@@ -1,5 +1,5 @@
 // SLEEF's SSE2 functions over rows: the implementation every x86-64 CPU can run.
-#include "VectorMathKernel.h"
+#include "synth/fast/VectorMathKernel.h"
 
 #include <sleef.h>
 

@@ -6,7 +6,7 @@
 // below 7e9).
 #pragma once
 
-#include "Argument.h"
+#include "synth/Argument.h"
 
 #include <cstdint>
 #include <vector>

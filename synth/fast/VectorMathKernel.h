@@ -3,8 +3,8 @@
 // always-inlined helpers, so no code built for that set is shared with other files.
 #pragma once
 
-#include "FastRounding.h"
-#include "VectorMath.h"
+#include "synth/fast/FastRounding.h"
+#include "synth/fast/VectorMath.h"
 
 namespace tarmel::synth::simd {
 
