@@ -1,71 +1,39 @@
-// Google Benchmark of the sound layer: writing one second into a buffer, and one callback block.
+// Google Benchmark: handing a second of sound to a voice, and one callback block of the mixer.
 #include "audio/Mixer.h"
-#include "audio/SdlSound.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
 
 using namespace tarmel::audio;
 
-std::vector<int16_t> oneSecond() {
-    std::vector<int16_t> s(kBufferFrames);
-    for (int i = 0; i < kBufferFrames; ++i) {
-        s[i] = static_cast<int16_t>(i * 7 % 20000 - 10000);
+void MixerWrite(benchmark::State& st) {
+    auto mixer = std::make_unique<Mixer>();
+    const std::vector<int16_t> second(kVoiceFrames, 1234);
+    for (auto _ : st) {
+        mixer->write(0, VoiceSamples(second.data(), kVoiceFrames));
     }
-    return s;
+    st.SetBytesProcessed(st.iterations() * kVoiceFrames * 2);
 }
+BENCHMARK(MixerWrite);
 
-void BM_MixerWrite(benchmark::State& state) {
-    Mixer mixer;
-    const int voice = mixer.addVoice();
-    const auto samples = oneSecond();
-    for (auto _ : state) {
-        mixer.write(voice, 0, static_cast<int32_t>(kBufferBytes), samples.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * kBufferBytes);
-}
-BENCHMARK(BM_MixerWrite);
-
-// Through the SDL buffer while its device runs; the dummy driver unless SDL_AUDIODRIVER says
-// otherwise.
-void BM_SdlWriteBuffer(benchmark::State& state) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    auto root = makeSdlSoundSystem();
-    auto device = root->CreateDevice("");
-    BufferDescription desc;
-    fillOneSecondMono16(desc);
-    auto buffer = device->CreateSoundBuffer(desc);
-    const auto samples = oneSecond();
-    for (auto _ : state) {
-        buffer->WriteBuffer(0, static_cast<int32_t>(kBufferBytes), samples.data(), 0);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * kBufferBytes);
-}
-BENCHMARK(BM_SdlWriteBuffer);
-
-// One callback block with all three buffers sounding.
-void BM_MixerRenderBlock(benchmark::State& state) {
-    Mixer mixer;
-    const auto samples = oneSecond();
-    std::vector<int> voices;
-    for (int i = 0; i < 3; ++i) {
-        voices.push_back(mixer.addVoice());
-        mixer.write(voices.back(), 0, static_cast<int32_t>(kBufferBytes), samples.data());
-    }
-    std::vector<int16_t> block(kSdlCallbackFrames);
-    for (auto _ : state) {
-        for (int v : voices) {
-            mixer.play(v); // restarts voices that reached their end
+// The audio thread's work per block with all three voices sounding.
+void MixerRenderBlock(benchmark::State& st) {
+    auto mixer = std::make_unique<Mixer>();
+    std::vector<int16_t> block(512);
+    for (auto _ : st) {
+        st.PauseTiming();
+        for (int v = 0; v < kVoices; ++v) {
+            mixer->stop(v);
+            mixer->play(v);
         }
-        mixer.render(block.data(), kSdlCallbackFrames);
+        st.ResumeTiming();
+        mixer->render(block.data(), static_cast<int>(block.size()));
         benchmark::DoNotOptimize(block.data());
     }
 }
-BENCHMARK(BM_MixerRenderBlock);
+BENCHMARK(MixerRenderBlock);
 
 } // namespace

@@ -147,31 +147,43 @@ constexpr auto kOscillator3Controls = oscillator3Controls();
 // The paragraphs keep every blank as written, including runs of two and six.
 constexpr std::array kHelpControls = std::to_array<ControlLayout>({
     {"Label4", Heading, "Tarmel by Brennick", {120, 120, 2895, 255}, 7},
-    {"Label2(0)", Paragraph,
+    {"Label2(0)",
+     Paragraph,
      "Click on the main window of Tarmel and press any letter on your computers keyboard, "
      "just once. wait a second for the sound to be calculated. You will then hear a tone.",
-     {240, 600, 4815, 735}, 3},
-    {"Label2(1)", Paragraph,
+     {240, 600, 4815, 735},
+     3},
+    {"Label2(1)",
+     Paragraph,
      "Tarmel has 3 main oscilators, The pitch of osc1 is determined by the slider named "
      "Osc1, or by pressing a key. The pitch of the other 2 oscilators are determined by "
      "osc1 and can be detuned with the sliders named Osc2 and Osc3. The check boxes "
      "below, switch them on and off. The volume envelope is a proportion of attack and "
      "decay  that can be set with the slider.",
-     {240, 1440, 4815, 1215}, 4},
-    {"Label2(2)", Paragraph,
+     {240, 1440, 4815, 1215},
+     4},
+    {"Label2(2)",
+     Paragraph,
      "Each oscilator can be modulated by up to 5 seperate waveforms. These can be turned "
      "on or off by clicking the check boxes      named 1 - 5. Above and to the left are "
      "sliders named multiply and divide, they change the frequency and wavelength of the "
      "modulating oscilators.",
-     {240, 2760, 4815, 855}, 5},
-    {"Label2(3)", Paragraph,
+     {240, 2760, 4815, 855},
+     5},
+    {"Label2(3)",
+     Paragraph,
      "Buttons. 'Reset' - stops and resets the sound buffers. 'Generate' -generates a "
      "sound to the current settings. 'Repeat' - plays and repeats a sound to the current "
      "settings. 'Stop' - stops the repeat. 'Osc2' - reveals Oscilator 2 Fm controls. "
      "'Osc3' - reveals Oscilator 3 Fm controls. 'Exit' - closes Tarmel.",
-     {240, 3720, 4815, 975}, 6},
-    {"Label1", Label, "Brennick has made this sound generator for you. ", {240, 4920, 3855, 255},
-     1, C},
+     {240, 3720, 4815, 975},
+     6},
+    {"Label1",
+     Label,
+     "Brennick has made this sound generator for you. ",
+     {240, 4920, 3855, 255},
+     1,
+     C},
     {"OKButton", Button, "OK", {4200, 4920, 855, 375}, 0},
     {"Label3", Label, "", {2040, 5160, 1935, 255}, 2},
 });
@@ -184,14 +196,14 @@ constexpr std::array kHelpLines = std::to_array<LineLayout>({
     {"Line3", 120, 4800, 5160, 4800},
 });
 
-const WindowLayout kMain{"Frmtarmel", "Brennick  Tarmel1.0", {0, 0, 9840, 4080}, kMainControls,
-                         kMainLines};
-const WindowLayout kOscillator2{"FrmOsc2", "Oscillator2", {1605, 7110, 5655, 3135},
-                                kOscillatorControls, kOscillatorLines};
-const WindowLayout kOscillator3{"FrmOsc3", "Oscilator3", {7185, 7110, 5655, 3135},
-                                kOscillator3Controls, kOscillatorLines};
-const WindowLayout kHelp{"Dialog", "Tarmel Help", {2760, 3750, 5295, 5550}, kHelpControls,
-                         kHelpLines};
+const WindowLayout kMain{
+    "Frmtarmel", "Brennick  Tarmel1.0", {0, 0, 9840, 4080}, kMainControls, kMainLines};
+const WindowLayout kOscillator2{
+    "FrmOsc2", "Oscillator2", {1605, 7110, 5655, 3135}, kOscillatorControls, kOscillatorLines};
+const WindowLayout kOscillator3{
+    "FrmOsc3", "Oscilator3", {7185, 7110, 5655, 3135}, kOscillator3Controls, kOscillatorLines};
+const WindowLayout kHelp{
+    "Dialog", "Tarmel Help", {2760, 3750, 5295, 5550}, kHelpControls, kHelpLines};
 
 } // namespace
 
@@ -201,8 +213,7 @@ const ControlLayout& WindowLayout::control(std::string_view controlName) const {
             return c;
         }
     }
-    throw std::out_of_range("no control " + std::string(controlName) + " in " +
-                            std::string(name));
+    throw std::out_of_range("no control " + std::string(controlName) + " in " + std::string(name));
 }
 
 const WindowLayout& mainWindowLayout() {

@@ -1,14 +1,13 @@
-// The window of oscillator 2 or 3 (FrmOsc2, FrmOsc3): its modulator panel, framed by four lines.
+// The window of oscillator 2 or 3 (FrmOsc2, FrmOsc3): its five modulators, framed by four lines.
 #pragma once
 
 #include "synth/Parameters.h"
-#include "ui/ModulatorPanel.h"
 
 #include <QWidget>
 
-class QLabel;
-
 namespace tarmel::ui {
+
+class ModulatorPanel;
 
 class OscillatorWindow : public QWidget {
     Q_OBJECT
@@ -18,20 +17,16 @@ public:
     // place, with every control at its start value; it deletes itself when closed.
     explicit OscillatorWindow(int oscillator);
 
-    int oscillator() const { return oscillator_; }
-    ModulatorPanel& panel() const { return *panel_; }
-    QLabel* label3() const { return label3_; }
-
     // The five modulators as the window's controls stand now.
-    synth::ModulatorBank bank() const { return panel_->bank(); }
+    synth::ModulatorBank bank() const;
 
 signals:
     // The window became the program's active window.
     void activated();
-    // A user click on ChkFm(index), ticking or clearing it.
-    void chkFmClicked(int index);
+    // A user click on one of its modulator boxes, ticking or clearing it.
+    void boxClicked();
     // Oscillator 2's window only: the window itself, not one of its controls, lost the focus.
-    void windowLostFocus();
+    void lostFocus();
     // The window was closed from its title bar; it is then deleted with its settings.
     void closedByUser();
 
@@ -43,7 +38,6 @@ protected:
 private:
     int oscillator_;
     ModulatorPanel* panel_ = nullptr;
-    QLabel* label3_ = nullptr;
 };
 
 } // namespace tarmel::ui

@@ -1,8 +1,5 @@
 // The QApplication every Qt test binary shares, as a GoogleTest global environment.
-#include "QtTestApplication.h"
-
 #include <QApplication>
-#include <array>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -10,16 +7,13 @@ namespace {
 
 class QtApplicationEnvironment : public testing::Environment {
 public:
-    void SetUp() override {
-        app_ = std::make_unique<QApplication>(argc_, argv_.data());
-        prepareTestApplication(*app_);
-    }
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
     void TearDown() override { app_.reset(); }
 
 private:
     int argc_ = 1;
     char name_[16] = "tarmel-tests";
-    std::array<char*, 2> argv_{name_, nullptr};
+    char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
 };
 

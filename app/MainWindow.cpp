@@ -1,0 +1,336 @@
+// The main window's life: start-up, activation, keys, buttons, pitch sliders, generation, reset
+// and exit.
+#include "app/MainWindow.h"
+
+#include "app/Artwork.h"
+#include "app/ErrorGuard.h"
+#include "app/Trace.h"
+#include "synth/Pitch.h"
+#include "ui/Controls.h"
+#include "ui/KeyMap.h"
+#include "ui/ModulatorPanel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTimer>
+
+namespace tarmel::app {
+
+namespace {
+
+QString indexed(const char* name, int index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void setUpPitchSlider(QSlider& slider, int minimum, int maximum, int tickInterval) {
+    slider.setRange(minimum, maximum);
+    slider.setSingleStep(1);
+    slider.setPageStep(5);
+    slider.setTickInterval(tickInterval);
+}
+
+} // namespace
+
+MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
+    : QWidget(parent), openOutput_(std::move(openOutput)),
+      waves_(std::make_unique<synth::Waves>()),
+      oscillator2Window_([] { return new ui::OscillatorWindow(2); },
+                         [this](ui::OscillatorWindow& w) { wire(w); }),
+      oscillator3Window_([] { return new ui::OscillatorWindow(3); },
+                         [this](ui::OscillatorWindow& w) { wire(w); }),
+      helpWindow_([] { return new ui::HelpWindow(); }, [this](ui::HelpWindow& w) { wire(w); }) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const ui::WindowLayout& layout = ui::mainWindowLayout();
+    ui::buildControls(*this, layout);
+    resize(ui::twipsToPixels(layout.client.width), ui::twipsToPixels(layout.client.height));
+    ui::child<QLabel>(*this, QStringLiteral("Picture1"))->setPixmap(titlePicture());
+
+    pitchSlider_ = ui::child<QSlider>(*this, QStringLiteral("VScroll1"));
+    offsetSliders_ = {ui::child<QSlider>(*this, QStringLiteral("VScroll2")),
+                      ui::child<QSlider>(*this, QStringLiteral("VScroll3"))};
+    setUpPitchSlider(*pitchSlider_, synth::kPitchMin, synth::kPitchMax, 340);
+    for (QSlider* offset : offsetSliders_) {
+        setUpPitchSlider(*offset, synth::kOffsetMin, synth::kOffsetMax, 170);
+    }
+    envelopeBar_ = ui::child<QScrollBar>(*this, QStringLiteral("Sliderattack"));
+    envelopeBar_->setRange(0, synth::kAttackMax);
+    envelopeBar_->setSingleStep(1);
+    envelopeBar_->setPageStep(1);
+    for (int k = 0; k < synth::kOscillators; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        pitchReadouts_[i] = ui::child<QLabel>(*this, indexed("Lblos1", k));
+        playBoxes_[i] = ui::child<QCheckBox>(*this, indexed("Check1", k));
+        // The read-outs must hold their widest pitches.
+        for (const char* widest : {"1170", "-169"}) {
+            pitchReadouts_[i]->setText(QLatin1String(widest));
+            ui::shrinkToFit(*pitchReadouts_[i]);
+        }
+        pitchReadouts_[i]->clear();
+    }
+    playBoxes_[0]->setChecked(true);
+    keyboardActiveLabel_ = ui::child<QLabel>(*this, QStringLiteral("Lblkeys"));
+    modulators_ = new ui::ModulatorPanel(*this);
+
+    repeatTimer_ = new QTimer(this);
+    repeatTimer_->setObjectName(QStringLiteral("Timer2"));
+    repeatTimer_->setInterval(1);
+    connectHandlers();
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::connectHandlers() {
+    const auto button = [this](const char* name, void (MainWindow::*handler)()) {
+        connect(ui::child<QPushButton>(*this, QLatin1String(name)), &QPushButton::clicked, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    button("Play", &MainWindow::onGenerateClicked);
+    button("Cmdstart", &MainWindow::startRepeat);
+    button("Cmdstop", &MainWindow::stopRepeat);
+    button("CmdReset", &MainWindow::resetSound);
+    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdExit")), &QPushButton::clicked, this,
+            &QWidget::close);
+    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc2")), &QPushButton::clicked,
+            this, [this] { guarded([this] { oscillator2Window_.show(); }); });
+    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc3")), &QPushButton::clicked,
+            this, [this] { guarded([this] { oscillator3Window_.show(); }); });
+    connect(ui::child<QPushButton>(*this, QStringLiteral("Cmdhelp")), &QPushButton::clicked, this,
+            [this] { guarded([this] { helpWindow_.show(); }); });
+    connect(modulators_, &ui::ModulatorPanel::boxClicked, this,
+            &MainWindow::resetModulatorOutputs);
+    connect(pitchSlider_, &QSlider::valueChanged, this,
+            [this] { guarded([this] { onPitchChanged(); }); });
+    for (int oscillator : {2, 3}) {
+        connect(offsetSliders_[static_cast<std::size_t>(oscillator - 2)], &QSlider::valueChanged,
+                this, [this, oscillator] { guarded([this, oscillator] { onOffsetChanged(oscillator); }); });
+    }
+    connect(repeatTimer_, &QTimer::timeout, this, &MainWindow::onRepeatTick);
+}
+
+void MainWindow::wire(ui::OscillatorWindow& window) {
+    connect(&window, &ui::OscillatorWindow::activated, this, [this] { setKeyboardActive(false); });
+    connect(&window, &ui::OscillatorWindow::boxClicked, this, &MainWindow::resetModulatorOutputs);
+    connect(&window, &ui::OscillatorWindow::lostFocus, this, &MainWindow::resetModulatorOutputs);
+    // Closing discards the window's settings, its modulators are off again; outputs left from
+    // them would otherwise keep scaling the oscillator.
+    connect(&window, &ui::OscillatorWindow::closedByUser, this,
+            &MainWindow::resetModulatorOutputs);
+}
+
+void MainWindow::wire(ui::HelpWindow& window) {
+    connect(&window, &ui::HelpWindow::activated, this, [this] { setKeyboardActive(false); });
+}
+
+void MainWindow::load() {
+    resetModulatorOutputs();
+    pitch1_ = pitch2_ = pitch3_ = synth::kStartPitch;
+    pitchSlider_->setValue(synth::kStartPitch);
+    offsetSliders_[0]->setValue(0);
+    offsetSliders_[1]->setValue(0);
+    envelopeBar_->setValue(0);
+    for (int i = 0; i < 3; ++i) {
+        ui::child<QScrollBar>(*this, indexed("sliderFm", i))->setValue(synth::kStartMultiplier);
+    }
+    openSound();
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        setKeyboardActive(true);
+    }
+    return QWidget::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+        return false;
+    }
+    // A key press the focused control ignores travels on to its parents, and the filter sees it
+    // at each of them; only its first receiver counts: the window's focus control, or the window
+    // itself when none of its controls has the focus.
+    QWidget* focus = focusWidget();
+    QWidget* firstReceiver = focus != nullptr ? focus : this;
+    if (watched == firstReceiver && firstReceiver->window() == this) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        guarded([this, key] { onLetterKey(key); });
+    }
+    return false;
+}
+
+void MainWindow::setKeyboardActive(bool active) {
+    keyboardActiveLabel_->setVisible(active);
+}
+
+void MainWindow::resetModulatorOutputs() {
+    state_.setFifteenOutputs();
+}
+
+void MainWindow::onGenerateClicked() {
+    generateSound();
+}
+
+void MainWindow::startRepeat() {
+    repeatTimer_->start();
+}
+
+void MainWindow::stopRepeat() {
+    repeatTimer_->stop();
+}
+
+void MainWindow::onRepeatTick() {
+    if (ending_) {
+        return;
+    }
+    // A failing tick ends the repetition, so that the error is shown once and not again at
+    // every following tick.
+    runGuarded([this] { generateSound(); },
+               [this](const QString& message) {
+                   repeatTimer_->stop();
+                   showError(message);
+               });
+}
+
+void MainWindow::onLetterKey(int key) {
+    const std::optional<int16_t> pitch = ui::pitchForKey(key);
+    if (!pitch) {
+        return;
+    }
+    pitch1_ = *pitch;
+    pitchSlider_->setValue(*pitch);
+    generateSound();
+}
+
+void MainWindow::onPitchChanged() {
+    pitch1_ = synth::pitchFromSlider(pitchSlider_->value());
+    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
+    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
+    showPitches();
+}
+
+void MainWindow::onOffsetChanged(int oscillator) {
+    const int32_t offset = offsetSliders_[static_cast<std::size_t>(oscillator - 2)]->value();
+    (oscillator == 2 ? pitch2_ : pitch3_) = synth::pitchWithOffset(offset, pitch1_);
+    showPitches();
+}
+
+void MainWindow::showPitches() {
+    pitchReadouts_[0]->setText(QString::number(pitch1_));
+    pitchReadouts_[1]->setText(QString::number(pitch2_));
+    pitchReadouts_[2]->setText(QString::number(pitch3_));
+}
+
+ui::SingleWindow<ui::OscillatorWindow>& MainWindow::oscillatorWindow(int oscillator) {
+    return oscillator == 3 ? oscillator3Window_ : oscillator2Window_;
+}
+
+void MainWindow::generateSound() {
+    showPitches();
+    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
+    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
+    showPitches();
+
+    synth::Parameters params;
+    params.pitch1 = pitch1_;
+    params.pitch2 = pitch2_;
+    params.pitch3 = pitch3_;
+    params.attack = static_cast<int16_t>(envelopeBar_->value());
+    params.setBank(1, modulators_->bank());
+    params.setBank(2, oscillatorWindow(2).get().bank());
+    params.setBank(3, oscillatorWindow(3).get().bank());
+    synth::generate(params, state_, *waves_);
+
+    audio::SoundOutput& output = soundOutput();
+    for (int i = 0; i < synth::kOscillators; ++i) {
+        output.write(i, audio::VoiceSamples((*waves_)[static_cast<std::size_t>(i)].data(),
+                                            audio::kVoiceFrames));
+    }
+    for (int i = 0; i < synth::kOscillators; ++i) {
+        if (playBoxes_[static_cast<std::size_t>(i)]->isChecked()) {
+            output.play(i);
+        }
+    }
+    trace::generationFinished();
+}
+
+audio::SoundOutput& MainWindow::soundOutput() {
+    if (!soundOutput_) {
+        throw audio::SoundError("The sound output is not open. Press reset to open it again.");
+    }
+    return *soundOutput_;
+}
+
+void MainWindow::openSound() {
+    soundOutput_.reset();
+    soundOutput_ = openOutput_();
+}
+
+void MainWindow::stopVoices() noexcept {
+    if (soundOutput_) {
+        for (int i = 0; i < audio::kVoices; ++i) {
+            soundOutput_->stop(i);
+        }
+    }
+}
+
+void MainWindow::resetSound() {
+    stopVoices();
+    openSound();
+    resetModulatorOutputs();
+}
+
+bool MainWindow::queryClose() {
+    oscillator2Window_.hide();
+    oscillator3Window_.hide();
+    helpWindow_.hide();
+    // The question must come even when the sound output fails, or the user could not quit:
+    // such an error is shown and the exit goes on.
+    guarded([this] {
+        stopVoices();
+        openSound();
+    });
+    resetModulatorOutputs();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quit"), QStringLiteral("Exit?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (ending_) {
+        event->accept();
+        return;
+    }
+    bool quit = false;
+    guarded([this, &quit] { quit = queryClose(); });
+    if (!quit) {
+        event->ignore();
+        return;
+    }
+    ending_ = true;
+    repeatTimer_->stop();
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::guarded(const std::function<void()>& handler) {
+    if (!ending_) {
+        runGuarded(handler, [this](const QString& message) { showError(message); });
+    }
+}
+
+void MainWindow::showError(const QString& message) {
+    trace::errorShown(message);
+    QMessageBox::critical(this, QStringLiteral("Tarmel"), message);
+}
+
+} // namespace tarmel::app

@@ -1,0 +1,109 @@
+// The main window: oscillator 1's controls, the pitch sliders, the envelope bar and the playback
+// buttons, with the handlers behind them; it owns the sound output, the sample arrays, the state
+// carried between generations and the secondary windows.
+#pragma once
+
+#include "audio/SoundOutput.h"
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
+#include "ui/HelpWindow.h"
+#include "ui/OscillatorWindow.h"
+#include "ui/SingleWindow.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QScrollBar;
+class QSlider;
+class QTimer;
+
+namespace tarmel::ui {
+class ModulatorPanel;
+}
+
+namespace tarmel::app {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // openOutput opens the default sound output; the window calls it at load and on every reset.
+    explicit MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The load step, before the window is shown: the modulator outputs, pitches and bars at their
+    // start values, then the sound output. Throws audio::SoundError when no sound device opens.
+    void load();
+
+protected:
+    bool event(QEvent* event) override;
+    // Key preview: every key press aimed at this window or one of its controls reaches
+    // onLetterKey first, then goes on to the control as usual.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Exit and the close box end here: the one question, the one ending path.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectHandlers();
+    void wire(ui::OscillatorWindow& window);
+    void wire(ui::HelpWindow& window);
+
+    void onGenerateClicked();
+    void startRepeat();
+    void stopRepeat();
+    void onRepeatTick();
+    void onLetterKey(int key);
+    void onPitchChanged();
+    void onOffsetChanged(int oscillator);
+    // "reset": silence the voices, open the sound output afresh, modulator outputs back to 1.
+    void resetSound();
+    // Hides the secondary windows, resets the sound and asks "Exit?"; true on Yes.
+    bool queryClose();
+
+    // Releases the sound output and opens a new one with three silent voices.
+    void openSound();
+    void stopVoices() noexcept;
+    // Shows the pitches, computes the three waves from the controls, writes the three voices
+    // and plays those whose play box is ticked.
+    void generateSound();
+    void showPitches();
+    void resetModulatorOutputs();
+    void setKeyboardActive(bool active);
+    audio::SoundOutput& soundOutput();
+    ui::SingleWindow<ui::OscillatorWindow>& oscillatorWindow(int oscillator);
+
+    // Runs a handler: an error is shown, the rest of the handler is abandoned and the program
+    // goes on. Does nothing once the program is ending.
+    void guarded(const std::function<void()>& handler);
+    void showError(const QString& message);
+
+    audio::SoundOutputFactory openOutput_;
+    std::unique_ptr<audio::SoundOutput> soundOutput_;
+    bool ending_ = false;
+
+    int16_t pitch1_ = 0;
+    int16_t pitch2_ = 0;
+    int16_t pitch3_ = 0;
+    synth::SynthState state_; // modOut1..modOut15 and the random generator
+    std::unique_ptr<synth::Waves> waves_;
+
+    QSlider* pitchSlider_ = nullptr;
+    std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3
+    QScrollBar* envelopeBar_ = nullptr;
+    std::array<QLabel*, synth::kOscillators> pitchReadouts_{};
+    std::array<QCheckBox*, synth::kOscillators> playBoxes_{};
+    QLabel* keyboardActiveLabel_ = nullptr;
+    ui::ModulatorPanel* modulators_ = nullptr;
+    QTimer* repeatTimer_ = nullptr;
+
+    ui::SingleWindow<ui::OscillatorWindow> oscillator2Window_;
+    ui::SingleWindow<ui::OscillatorWindow> oscillator3Window_;
+    ui::SingleWindow<ui::HelpWindow> helpWindow_;
+};
+
+} // namespace tarmel::app

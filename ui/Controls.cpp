@@ -1,0 +1,183 @@
+// Controls made from the layout table.
+#include "ui/Controls.h"
+
+#include "ui/LineWidget.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <algorithm>
+#include <map>
+
+namespace tarmel::ui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void fillBackground(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+Qt::Alignment alignment(Align align) {
+    switch (align) {
+    case Align::Centre:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case Align::Right:
+        return Qt::AlignRight | Qt::AlignTop;
+    case Align::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QLabel* makeLabel(QWidget& window, const ControlLayout& c) {
+    auto* label = new QLabel(&window);
+    // Plain text keeps every blank of the text; rich text would fold runs of blanks into one.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(qs(c.text));
+    label->setAlignment(alignment(c.align));
+    fillBackground(*label, c.kind == ControlKind::Paragraph ? midGrey() : darkGrey());
+    if (c.kind == ControlKind::StatusLabel) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, statusGreen());
+        label->setPalette(palette);
+    }
+    if (c.kind == ControlKind::BoldLabel || c.kind == ControlKind::Heading) {
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPointSizeF(c.kind == ControlKind::Heading ? 9.75 : 12);
+        font.setBold(true);
+        label->setFont(font);
+    }
+    label->setWordWrap(c.kind == ControlKind::Paragraph);
+    return label;
+}
+
+QWidget* makeControl(QWidget& window, const ControlLayout& c) {
+    switch (c.kind) {
+    case ControlKind::Button: {
+        auto* button = new QPushButton(qs(c.text), &window);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, darkGrey());
+        button->setPalette(palette);
+        // Enter and Space act on the focused button only; no button is a dialog's default.
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(qs(c.text), &window);
+        // Only the background changes: the caption keeps the system's window-text colour.
+        fillBackground(*box, darkGrey());
+        return box;
+    }
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar: {
+        auto* bar = new QScrollBar(
+            c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
+        bar->setFocusPolicy(Qt::StrongFocus);
+        return bar;
+    }
+    case ControlKind::PitchSlider: {
+        auto* slider = new QSlider(Qt::Vertical, &window);
+        slider->setInvertedAppearance(true);
+        slider->setInvertedControls(true);
+        slider->setTickPosition(QSlider::TicksRight);
+        slider->setFocusPolicy(Qt::StrongFocus);
+        return slider;
+    }
+    default:
+        return makeLabel(window, c);
+    }
+}
+
+bool takesFocus(ControlKind kind) {
+    return kind == ControlKind::Button || kind == ControlKind::CheckBox ||
+           kind == ControlKind::HScrollBar || kind == ControlKind::VScrollBar ||
+           kind == ControlKind::PitchSlider;
+}
+
+} // namespace
+
+void buildControls(QWidget& window, const WindowLayout& layout) {
+    window.setObjectName(qs(layout.name));
+    window.setWindowTitle(qs(layout.caption));
+    fillBackground(window, darkGrey());
+    std::map<int, QWidget*> focusOrder;
+    std::vector<QLabel*> paragraphs;
+    for (const ControlLayout& c : layout.controls) {
+        QWidget* control = makeControl(window, c);
+        control->setObjectName(qs(c.name));
+        control->setGeometry(toPixels(c.at));
+        if (takesFocus(c.kind)) {
+            focusOrder[c.tab] = control;
+        }
+        auto* label = qobject_cast<QLabel*>(control);
+        if (c.kind == ControlKind::Paragraph) {
+            paragraphs.push_back(label);
+        } else if (label != nullptr && !label->text().isEmpty() && !label->font().bold()) {
+            // Fonts wider than the layout was drawn for would cut captions short. The bold
+            // marks keep their size: their single glyph fits even where the line height does not.
+            shrinkToFit(*label);
+        }
+    }
+    // The paragraphs share one size, small enough for the longest to fit its box.
+    if (!paragraphs.empty()) {
+        double size = paragraphs.front()->font().pointSizeF();
+        for (const QLabel* paragraph : paragraphs) {
+            size = std::min(size, fittingPointSize(*paragraph));
+        }
+        for (QLabel* paragraph : paragraphs) {
+            QFont font = paragraph->font();
+            font.setPointSizeF(size);
+            paragraph->setFont(font);
+        }
+    }
+    for (const LineLayout& l : layout.lines) {
+        auto* line = new LineWidget(&window, twipPoint(l.x1, l.y1), twipPoint(l.x2, l.y2));
+        line->setObjectName(qs(l.name));
+    }
+    QWidget* previous = nullptr;
+    for (const auto& [tab, control] : focusOrder) {
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, control);
+        }
+        previous = control;
+    }
+    if (!focusOrder.empty()) {
+        focusOrder.begin()->second->setFocus();
+    }
+}
+
+double fittingPointSize(const QLabel& label) {
+    constexpr double kStep = 0.25;
+    constexpr double kSmallest = 6.0;
+    const int flags = int(label.alignment()) | (label.wordWrap() ? int(Qt::TextWordWrap) : 0);
+    const QRect box = label.contentsRect();
+    QFont font = label.font();
+    double size = font.pointSizeF();
+    const auto fits = [&] {
+        const QRect needed = QFontMetrics(font).boundingRect(box, flags, label.text());
+        return needed.height() <= box.height() && needed.width() <= box.width();
+    };
+    while (size - kStep >= kSmallest && !fits()) {
+        size -= kStep;
+        font.setPointSizeF(size);
+    }
+    return size;
+}
+
+void shrinkToFit(QLabel& label) {
+    QFont font = label.font();
+    font.setPointSizeF(fittingPointSize(label));
+    label.setFont(font);
+}
+
+} // namespace tarmel::ui
