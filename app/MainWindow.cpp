@@ -38,8 +38,7 @@ void setUpPitchSlider(QSlider& slider, int minimum, int maximum, int tickInterva
 } // namespace
 
 MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
-    : QWidget(parent), openOutput_(std::move(openOutput)),
-      waves_(std::make_unique<synth::Waves>()),
+    : QWidget(parent), openOutput_(std::move(openOutput)), waves_(std::make_unique<synth::Waves>()),
       oscillator2Window_([] { return new ui::OscillatorWindow(2); },
                          [this](ui::OscillatorWindow& w) { wire(w); }),
       oscillator3Window_([] { return new ui::OscillatorWindow(3); },
@@ -100,19 +99,19 @@ void MainWindow::connectHandlers() {
     button("CmdReset", &MainWindow::resetSound);
     connect(ui::child<QPushButton>(*this, QStringLiteral("CmdExit")), &QPushButton::clicked, this,
             &QWidget::close);
-    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc2")), &QPushButton::clicked,
-            this, [this] { guarded([this] { oscillator2Window_.show(); }); });
-    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc3")), &QPushButton::clicked,
-            this, [this] { guarded([this] { oscillator3Window_.show(); }); });
+    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc2")), &QPushButton::clicked, this,
+            [this] { guarded([this] { oscillator2Window_.show(); }); });
+    connect(ui::child<QPushButton>(*this, QStringLiteral("CmdOsc3")), &QPushButton::clicked, this,
+            [this] { guarded([this] { oscillator3Window_.show(); }); });
     connect(ui::child<QPushButton>(*this, QStringLiteral("Cmdhelp")), &QPushButton::clicked, this,
             [this] { guarded([this] { helpWindow_.show(); }); });
-    connect(modulators_, &ui::ModulatorPanel::boxClicked, this,
-            &MainWindow::resetModulatorOutputs);
+    connect(modulators_, &ui::ModulatorPanel::boxClicked, this, &MainWindow::resetModulatorOutputs);
     connect(pitchSlider_, &QSlider::valueChanged, this,
             [this] { guarded([this] { onPitchChanged(); }); });
     for (int oscillator : {2, 3}) {
-        connect(offsetSliders_[static_cast<std::size_t>(oscillator - 2)], &QSlider::valueChanged,
-                this, [this, oscillator] { guarded([this, oscillator] { onOffsetChanged(oscillator); }); });
+        connect(
+            offsetSliders_[static_cast<std::size_t>(oscillator - 2)], &QSlider::valueChanged, this,
+            [this, oscillator] { guarded([this, oscillator] { onOffsetChanged(oscillator); }); });
     }
     connect(repeatTimer_, &QTimer::timeout, this, &MainWindow::onRepeatTick);
 }
@@ -123,8 +122,7 @@ void MainWindow::wire(ui::OscillatorWindow& window) {
     connect(&window, &ui::OscillatorWindow::lostFocus, this, &MainWindow::resetModulatorOutputs);
     // Closing discards the window's settings, its modulators are off again; outputs left from
     // them would otherwise keep scaling the oscillator.
-    connect(&window, &ui::OscillatorWindow::closedByUser, this,
-            &MainWindow::resetModulatorOutputs);
+    connect(&window, &ui::OscillatorWindow::closedByUser, this, &MainWindow::resetModulatorOutputs);
 }
 
 void MainWindow::wire(ui::HelpWindow& window) {

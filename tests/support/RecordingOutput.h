@@ -3,6 +3,7 @@
 
 #include "audio/SoundOutput.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -19,9 +20,43 @@ struct SoundLog {
     // The next "open", "write" or "play" throws SoundError.
     std::string failNext;
 
-    int count(const std::string& event) const;
+    int count(const std::string& event) const {
+        return static_cast<int>(std::count(events.begin(), events.end(), event));
+    }
+    void record(const std::string& operation, const std::string& event) {
+        if (failNext == operation) {
+            failNext.clear();
+            throw audio::SoundError("the recording output failed " + operation + " on request");
+        }
+        events.push_back(event);
+    }
 };
 
-audio::SoundOutputFactory recordingOutputs(std::shared_ptr<SoundLog> log);
+class RecordingOutput final : public audio::SoundOutput {
+public:
+    explicit RecordingOutput(std::shared_ptr<SoundLog> log) : log_(std::move(log)) {
+        log_->record("open", "open");
+        log_->voices.fill(std::vector<int16_t>(audio::kVoiceFrames, 0));
+    }
+    ~RecordingOutput() override { log_->events.emplace_back("close"); }
+    RecordingOutput(const RecordingOutput&) = delete;
+    RecordingOutput& operator=(const RecordingOutput&) = delete;
+
+    void write(int voice, audio::VoiceSamples samples) override {
+        log_->record("write", "write " + std::to_string(voice));
+        log_->voices.at(static_cast<std::size_t>(voice)).assign(samples.begin(), samples.end());
+    }
+    void play(int voice) override { log_->record("play", "play " + std::to_string(voice)); }
+    void stop(int voice) noexcept override {
+        log_->events.push_back("stop " + std::to_string(voice));
+    }
+
+private:
+    std::shared_ptr<SoundLog> log_;
+};
+
+inline audio::SoundOutputFactory recordingOutputs(std::shared_ptr<SoundLog> log) {
+    return [log] { return std::make_unique<RecordingOutput>(log); };
+}
 
 } // namespace tarmel::test
