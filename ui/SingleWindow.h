@@ -57,9 +57,6 @@ public:
         return window;
     }
 
-    // The window if it exists, else nullptr; creates nothing.
-    W* existing() const { return window_.data(); }
-
 private:
     Factory make_;
     Wiring wire_;

@@ -28,10 +28,6 @@ inline QRect toPixels(const TwipRect& r) {
             twipsToPixels(r.height)};
 }
 
-inline QRect twipRect(int left, int top, int width, int height) {
-    return toPixels({left, top, width, height});
-}
-
 inline QPoint twipPoint(int x, int y) {
     return {twipsToPixels(x), twipsToPixels(y)};
 }

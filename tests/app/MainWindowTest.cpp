@@ -83,10 +83,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     }
 
-    template <class T = QWidget> T* control(const char* name, const QWidget* in = nullptr) {
-        return ui::child<T>(in != nullptr ? *in : window_, QLatin1String(name));
+    template <class T = QWidget> T* control(const QString& name, const QWidget* in = nullptr) {
+        return ui::child<T>(in != nullptr ? *in : window_, name);
     }
-    void click(const char* name, const QWidget* in = nullptr) {
+    void click(const QString& name, const QWidget* in = nullptr) {
         QTest::mouseClick(control<QAbstractButton>(name, in), Qt::LeftButton);
     }
     void setValue(const char* name, int value) { control<QAbstractSlider>(name)->setValue(value); }
@@ -132,7 +132,43 @@ TEST_F(MainWindowTest, StartsFromTheLayoutTableAndTheStartValues) {
             EXPECT_EQ(next, std::next(it)->second) << layout->name << " tab " << it->first;
         }
     }
-    // A few places and texts checked against the documented layout, from outside the table.
+    // The documented structure, from outside the table: each modulator's ratio bar stands above
+    // its box in columns 600 twips (40 pixels) apart, each multiplier bar in the row of its
+    // number, the pitch columns line up, the buttons form one column.
+    for (const QWidget* w : {static_cast<QWidget*>(&window_), topLevel("FrmOsc3")}) {
+        for (int i = 0; i < 5; ++i) {
+            const auto at = [&](const char* name) {
+                return control(QStringLiteral("%1(%2)").arg(name).arg(i), w)->pos();
+            };
+            EXPECT_EQ(at("ChkFm").x(), 176 + 40 * i);
+            EXPECT_EQ(at("sliderharmon").x(), at("ChkFm").x());
+            EXPECT_EQ(at("sliderFm").y(), at("Label1").y());
+            EXPECT_EQ(at("Label1").y(), at("sliderharmon").y() + 24 * i);
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        const int x = control(QStringLiteral("Check1(%1)").arg(k))->x();
+        EXPECT_EQ(x, 384 + 48 * k);
+        EXPECT_EQ(control(QStringLiteral("Label2(%1)").arg(k))->x(), x);
+        EXPECT_EQ(control(QStringLiteral("Lblos1(%1)").arg(k))->x(), x);
+    }
+    QString captions;
+    for (const auto& [name, x, y] :
+         std::vector<std::tuple<const char*, int, int>>{{"CmdReset", 216, 16},
+                                                        {"Play", 216, 40},
+                                                        {"Cmdstart", 600, 40},
+                                                        {"Cmdstop", 600, 80},
+                                                        {"CmdOsc2", 600, 152},
+                                                        {"CmdOsc3", 600, 176},
+                                                        {"Cmdhelp", 600, 208},
+                                                        {"CmdExit", 600, 240}}) {
+        captions += control<QAbstractButton>(name)->text() + " ";
+        EXPECT_EQ(control(name)->pos(), QPoint(x, y)) << name;
+    }
+    EXPECT_EQ(captions, "reset generate repeat stop Osc2 Osc3 Help Exit ");
+    EXPECT_EQ(control<QLabel>("Label7")->alignment(), Qt::AlignRight | Qt::AlignTop);
+    EXPECT_EQ(control<QLabel>("Lblos1(1)")->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    // A few places and texts checked against the documented layout.
     EXPECT_EQ(window_.size(), QSize(656, 272));
     EXPECT_EQ(control("Cmdstart")->geometry(), QRect(600, 40, 41, 33));
     EXPECT_EQ(control("sliderharmon(4)")->geometry(), QRect(336, 112, 17, 97));
