@@ -38,7 +38,7 @@ void setUpPitchSlider(QSlider& slider, int minimum, int maximum, int tickInterva
 } // namespace
 
 MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
-    : QWidget(parent), openOutput_(std::move(openOutput)), waves_(std::make_unique<synth::Waves>()),
+    : QWidget(parent), openOutput_(std::move(openOutput)),
       oscillator2Window_([] { return new ui::OscillatorWindow(2); },
                          [this](ui::OscillatorWindow& w) { wire(w); }),
       oscillator3Window_([] { return new ui::OscillatorWindow(3); },
@@ -170,7 +170,7 @@ void MainWindow::setKeyboardActive(bool active) {
 }
 
 void MainWindow::resetModulatorOutputs() {
-    state_.setFifteenOutputs();
+    generator_.resetOutputs();
 }
 
 void MainWindow::onGenerateClicked() {
@@ -187,6 +187,15 @@ void MainWindow::stopRepeat() {
 
 void MainWindow::onRepeatTick() {
     if (ending_) {
+        return;
+    }
+    // With the settings unchanged, only the carried state (the random modulator's noise) makes
+    // one generation differ from the last, and the device takes no more than one new sound per
+    // block: the timer asks far more often.
+    constexpr auto kBlockPeriod =
+        std::chrono::microseconds(1'000'000LL * audio::kBlockFrames / audio::kSampleRate);
+    if (std::chrono::steady_clock::now() - lastGeneration_ < kBlockPeriod &&
+        generator_.heldFrom(snapshot())) {
         return;
     }
     // A failing tick ends the repetition, so that the error is shown once and not again at
@@ -231,12 +240,7 @@ ui::SingleWindow<ui::OscillatorWindow>& MainWindow::oscillatorWindow(int oscilla
     return oscillator == 3 ? oscillator3Window_ : oscillator2Window_;
 }
 
-void MainWindow::generateSound() {
-    showPitches();
-    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
-    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
-    showPitches();
-
+synth::Parameters MainWindow::snapshot() {
     synth::Parameters params;
     params.pitch1 = pitch1_;
     params.pitch2 = pitch2_;
@@ -245,19 +249,37 @@ void MainWindow::generateSound() {
     params.setBank(1, modulators_->bank());
     params.setBank(2, oscillatorWindow(2).get().bank());
     params.setBank(3, oscillatorWindow(3).get().bank());
-    synth::generate(params, state_, *waves_);
+    return params;
+}
+
+void MainWindow::generateSound() {
+    showPitches();
+    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
+    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
+    showPitches();
 
     audio::SoundOutput& output = soundOutput();
-    for (int i = 0; i < synth::kOscillators; ++i) {
-        output.write(i, audio::VoiceSamples((*waves_)[static_cast<std::size_t>(i)].data(),
-                                            audio::kVoiceFrames));
+    const synth::Parameters params = snapshot();
+    if (!generator_.holds(params)) {
+        generator_.generate(params);
+        lastGeneration_ = std::chrono::steady_clock::now();
+        try {
+            for (int i = 0; i < synth::kOscillators; ++i) {
+                output.write(
+                    i, audio::VoiceSamples(generator_.waves()[static_cast<std::size_t>(i)].data(),
+                                           audio::kVoiceFrames));
+            }
+        } catch (...) {
+            generator_.forgetWaves();
+            throw;
+        }
+        trace::generationFinished();
     }
     for (int i = 0; i < synth::kOscillators; ++i) {
         if (playBoxes_[static_cast<std::size_t>(i)]->isChecked()) {
             output.play(i);
         }
     }
-    trace::generationFinished();
 }
 
 audio::SoundOutput& MainWindow::soundOutput() {
@@ -269,6 +291,7 @@ audio::SoundOutput& MainWindow::soundOutput() {
 
 void MainWindow::openSound() {
     soundOutput_.reset();
+    generator_.forgetWaves(); // the new voices are silent
     soundOutput_ = openOutput_();
 }
 

@@ -4,14 +4,15 @@
 #pragma once
 
 #include "audio/SoundOutput.h"
+#include "synth/Generator.h"
 #include "synth/Parameters.h"
-#include "synth/Synthesizer.h"
 #include "ui/HelpWindow.h"
 #include "ui/OscillatorWindow.h"
 #include "ui/SingleWindow.h"
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,8 +70,10 @@ private:
     void openSound();
     void stopVoices() noexcept;
     // Shows the pitches, computes the three waves from the controls, writes the three voices
-    // and plays those whose play box is ticked.
+    // and plays those whose play box is ticked. Waves the voices already hold are neither
+    // computed nor written again.
     void generateSound();
+    synth::Parameters snapshot();
     void showPitches();
     void resetModulatorOutputs();
     void setKeyboardActive(bool active);
@@ -89,8 +92,8 @@ private:
     int16_t pitch1_ = 0;
     int16_t pitch2_ = 0;
     int16_t pitch3_ = 0;
-    synth::SynthState state_; // modOut1..modOut15 and the random generator
-    std::unique_ptr<synth::Waves> waves_;
+    synth::Generator generator_; // the carried state and the waves the voices hold
+    std::chrono::steady_clock::time_point lastGeneration_;
 
     QSlider* pitchSlider_ = nullptr;
     std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3

@@ -70,7 +70,7 @@ void SdlDevice::open() {
     want.freq = kSampleRate;
     want.format = AUDIO_S16SYS;
     want.channels = 1;
-    want.samples = kSdlBlockFrames;
+    want.samples = kBlockFrames;
     want.callback = fillBlock;
     want.userdata = mixer_.get();
     const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);

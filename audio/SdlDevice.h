@@ -11,9 +11,6 @@ namespace tarmel::audio {
 
 class Mixer;
 
-// Frames per audio callback: 512 / 44100 Hz = 11.6 ms per block.
-inline constexpr int kSdlBlockFrames = 512;
-
 class SdlDevice {
 public:
     SdlDevice();

@@ -15,6 +15,10 @@ inline constexpr int kVoices = 3;
 inline constexpr int kSampleRate = 44100;
 inline constexpr int kVoiceFrames = kSampleRate;
 
+// Frames the device asks for at a time: 256 / 44100 Hz = 5.8 ms, the longest a sound waits for
+// the device once it is written.
+inline constexpr int kBlockFrames = 256;
+
 using VoiceSamples = std::span<const int16_t, kVoiceFrames>;
 
 // A failing sound operation; carries the back end's own message.

@@ -58,6 +58,8 @@ struct Parameters {
         return modulators[static_cast<std::size_t>((oscillator - 1) * kModulatorsPerOscillator +
                                                    index)];
     }
+    friend bool operator==(const Parameters&, const Parameters&) = default;
+
     void setBank(int oscillator, const ModulatorBank& bank) {
         for (int i = 0; i < kModulatorsPerOscillator; ++i) {
             modulator(oscillator, i) = bank[static_cast<std::size_t>(i)];

@@ -1,0 +1,49 @@
+// Generations one after another: the state carried from one to the next (the fifteen modulator
+// outputs and the random generator), the waves of the last one, and no work when a generation
+// would compute exactly what the waves already hold.
+#pragma once
+
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
+
+#include <memory>
+#include <optional>
+
+namespace tarmel::synth {
+
+class Generator {
+public:
+    Generator();
+
+    // Whether the waves held are exactly what generate(params) would compute now. A generation
+    // is a pure function of the parameters and the carried state: when both equal those of the
+    // generation whose waves are held, so are its waves and the state it leaves.
+    bool holds(const Parameters& params) const { return held_ == Inputs{params, state_}; }
+    // Whether the waves held were computed from params (from whatever state).
+    bool heldFrom(const Parameters& params) const { return held_ && held_->params == params; }
+
+    // The waves of params, computed from the carried state, which moves on. Throws SynthError;
+    // the waves and state are then those the failed generation left, and no waves are held.
+    void generate(const Parameters& params);
+
+    const Waves& waves() const { return *waves_; }
+    const SynthState& state() const { return state_; }
+    // modOut1..modOut15 back to 1.
+    void resetOutputs() { state_.setFifteenOutputs(); }
+    // From now on no waves count as held: they are no longer where they were sent (a new sound
+    // output, a failed write).
+    void forgetWaves() { held_.reset(); }
+
+private:
+    struct Inputs {
+        Parameters params;
+        SynthState state;
+        friend bool operator==(const Inputs&, const Inputs&) = default;
+    };
+
+    SynthState state_;
+    std::unique_ptr<Waves> waves_;
+    std::optional<Inputs> held_; // the inputs of the generation whose waves are held
+};
+
+} // namespace tarmel::synth
