@@ -22,7 +22,7 @@ TEST(Generator, SkippedGenerationsLeaveTheWavesAndStateOfAFullComputation) {
     const std::vector<Case> steps{
         {Generate, &plain, false},     {Generate, &plain, true},
         {Generate, &modulated, false}, {Generate, &modulated, false}, // outputs move from 1
-        {Generate, &modulated, true},  {Generate, &plain, false}, // switched off: kept outputs
+        {Generate, &modulated, true},  {Generate, &plain, false},     // switched off: kept outputs
         {Generate, &plain, true},      {Generate, &modulated, false},
         {Generate, &modulated, true},  {ResetOutputs, nullptr, false},
         {Generate, &modulated, false}, {Generate, &noisy, false},
