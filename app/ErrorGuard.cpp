@@ -2,6 +2,8 @@
 #include "app/ErrorGuard.h"
 
 #include "audio/SoundOutput.h"
+#include "files/AtomicFile.h"
+#include "files/Settings.h"
 #include "synth/Errors.h"
 
 #include <new>
@@ -20,6 +22,19 @@ QString describeError(std::exception_ptr error) {
                               "Check that a sound device is connected and free, then press "
                               "\"reset\" to open the sound output again.")
             .arg(QString::fromUtf8(e.what()));
+    } catch (const files::SettingsError& e) {
+        return QStringLiteral("Tarmel cannot open these settings: %1\n\n"
+                              "Nothing was changed. Choose a settings file that Tarmel saved.")
+            .arg(QString::fromUtf8(e.what()));
+    } catch (const files::FileExistsError& e) {
+        return QStringLiteral("Tarmel did not write the file: %1").arg(QString::fromUtf8(e.what()));
+    } catch (const files::FileError& e) {
+        return QStringLiteral("Tarmel could not write the file: %1\n\n"
+                              "Nothing was left behind. Choose another folder or free some space, "
+                              "then try again.")
+            .arg(QString::fromUtf8(e.what()));
+    } catch (const Refusal& e) {
+        return QString::fromUtf8(e.what());
     } catch (const std::bad_alloc&) {
         return QStringLiteral("Tarmel ran out of memory.\n\n"
                               "Close other programs and try again.");

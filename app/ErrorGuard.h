@@ -5,8 +5,16 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 
 namespace tarmel::app {
+
+// A request the program cannot carry out now; the message says why and what to do, and is shown
+// as it is.
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The message for an error caught in a handler: what failed, and what the user can do about it.
 QString describeError(std::exception_ptr error);

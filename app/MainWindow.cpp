@@ -81,6 +81,8 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
     repeatTimer_->setObjectName(QStringLiteral("Timer2"));
     repeatTimer_->setInterval(1);
     connectHandlers();
+    addFileActions();
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
 }
 
@@ -117,6 +119,8 @@ void MainWindow::connectHandlers() {
 }
 
 void MainWindow::wire(ui::OscillatorWindow& window) {
+    window.setContextMenuPolicy(Qt::ActionsContextMenu);
+    window.addActions(fileActions_);
     connect(&window, &ui::OscillatorWindow::activated, this, [this] { setKeyboardActive(false); });
     connect(&window, &ui::OscillatorWindow::boxClicked, this, &MainWindow::resetModulatorOutputs);
     connect(&window, &ui::OscillatorWindow::lostFocus, this, &MainWindow::resetModulatorOutputs);
@@ -261,6 +265,7 @@ void MainWindow::generateSound() {
     audio::SoundOutput& output = soundOutput();
     const synth::Parameters params = snapshot();
     if (!generator_.holds(params)) {
+        lastPlayed_.reset();
         generator_.generate(params);
         lastGeneration_ = std::chrono::steady_clock::now();
         try {
@@ -275,11 +280,15 @@ void MainWindow::generateSound() {
         }
         trace::generationFinished();
     }
+    std::array<bool, synth::kOscillators> played{};
     for (int i = 0; i < synth::kOscillators; ++i) {
-        if (playBoxes_[static_cast<std::size_t>(i)]->isChecked()) {
+        const auto k = static_cast<std::size_t>(i);
+        played[k] = playBoxes_[k]->isChecked();
+        if (played[k]) {
             output.play(i);
         }
     }
+    lastPlayed_ = played;
 }
 
 audio::SoundOutput& MainWindow::soundOutput() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/SoundOutput.h"
+#include "files/Settings.h"
 #include "synth/Generator.h"
 #include "synth/Parameters.h"
 #include "ui/HelpWindow.h"
@@ -16,7 +17,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QScrollBar;
@@ -41,6 +44,10 @@ public:
     // start values, then the sound output. Throws audio::SoundError when no sound device opens.
     void load();
 
+    // Sets every control and the carried state as the settings file says, opening no sound. A
+    // file that cannot be used is refused with a message and changes nothing.
+    void openSettings(const QString& file);
+
 protected:
     bool event(QEvent* event) override;
     // Key preview: every key press aimed at this window or one of its controls reaches
@@ -48,9 +55,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Exit and the close box end here: the one question, the one ending path.
     void closeEvent(QCloseEvent* event) override;
+    // A settings file dropped on the window opens.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void connectHandlers();
+    void addFileActions();
     void wire(ui::OscillatorWindow& window);
     void wire(ui::HelpWindow& window);
 
@@ -65,6 +76,14 @@ private:
     void resetSound();
     // Hides the secondary windows, resets the sound and asks "Exit?"; true on Yes.
     bool queryClose();
+
+    // The context menu of the main and oscillator windows.
+    void chooseAndOpenSettings();
+    void saveSettings();
+    void exportSound();
+    void copyRenderCommand();
+    files::Settings currentSettings();
+    void applySettings(const files::Settings& settings);
 
     // Releases the sound output and opens a new one with three silent voices.
     void openSound();
@@ -94,6 +113,9 @@ private:
     int16_t pitch3_ = 0;
     synth::Generator generator_; // the carried state and the waves the voices hold
     std::chrono::steady_clock::time_point lastGeneration_;
+    // The play boxes of the last request, while the waves it played are the last generated.
+    std::optional<std::array<bool, synth::kOscillators>> lastPlayed_;
+    QList<QAction*> fileActions_; // the context menu, shared by the oscillator windows
 
     QSlider* pitchSlider_ = nullptr;
     std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3

@@ -4,11 +4,24 @@
 #include "audio/SdlDevice.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarmel"));
+    QApplication::setApplicationVersion(QStringLiteral(TARMEL_VERSION));
     tarmel::app::installWindowIcon();
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Tarmel (Quorvane): a small interactive sound generator."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("FILE"),
+                                  QStringLiteral("a settings file (.tarmel) to open at start"),
+                                  QStringLiteral("[FILE]"));
+    options.process(app);
 
     tarmel::audio::SdlDevice device;
     tarmel::app::MainWindow window([&device] { return device.openOutput(); });
@@ -23,5 +36,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     window.show();
+    if (!options.positionalArguments().isEmpty()) {
+        window.openSettings(options.positionalArguments().front());
+    }
     return QApplication::exec();
 }

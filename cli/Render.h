@@ -1,17 +1,25 @@
-// Computes the samples tarmel-render writes: what one generate request hands a buffer.
+// What tarmel-render was asked for, and the samples it writes: what one generate request hands
+// the sound device.
 #pragma once
 
-#include "cli/RenderRequest.h"
+#include "files/Settings.h"
 
+#include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace tarmel::cli {
 
-// The parameter snapshot a generate request would take for these options.
-synth::Parameters parametersFor(const RenderRequest& req);
+struct RenderRequest {
+    std::filesystem::path output;
+    files::Settings settings; // the controls and the carried state to start from
+    std::optional<int> osc;   // write this oscillator's own samples instead of the mix
+    int generations = 1;
+    bool force = false;
+};
 
 // The 44100 samples of the last of req.generations generations: one oscillator's own samples,
-// or the chosen oscillators summed and clamped to 16 bits. Throws synth::SynthError.
+// or the oscillators to play summed and clamped to 16 bits. Throws synth::SynthError.
 std::vector<int16_t> renderSamples(const RenderRequest& req);
 
 } // namespace tarmel::cli

@@ -1,9 +1,10 @@
 // tarmel-render's options: declared with CLI11, then the rules CLI11 cannot express.
 #include "cli/RenderOptions.h"
 
+#include "files/SoundFile.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace tarmel::cli {
@@ -13,12 +14,6 @@ namespace {
 // A bad value: CLI11 turns this into exit status 2 with the one-line message.
 [[noreturn]] void reject(const std::string& message) {
     throw CLI::ValidationError(message);
-}
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
 }
 
 int wholeNumber(const std::string& option, const std::string& text, int lo, int hi,
@@ -69,7 +64,7 @@ void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& te
                         "ratio of modulator " + std::to_string(osc) + "." + std::to_string(mod)));
     }
     const int index = (osc - 1) * synth::kModulatorsPerOscillator + (mod - 1);
-    auto& slot = req.modulators[static_cast<std::size_t>(index)];
+    auto& slot = req.settings.modulators[static_cast<std::size_t>(index)];
     if (seen.contains(index) && slot != setting) {
         reject("--fm: modulator " + std::to_string(osc) + "." + std::to_string(mod) +
                " is given twice with different values; give it once");
@@ -78,38 +73,22 @@ void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& te
     slot = setting;
 }
 
-std::vector<int> oscillatorList(const std::string& text) {
-    std::vector<int> list;
+std::array<bool, synth::kOscillators> oscillatorList(const std::string& text) {
+    std::array<bool, synth::kOscillators> play{};
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
         const std::string item = text.substr(start, comma - start);
-        const int osc = wholeNumber("--play", item, 1, synth::kOscillators, "oscillator");
-        if (std::find(list.begin(), list.end(), osc) == list.end()) {
-            list.push_back(osc);
-        }
+        play[static_cast<std::size_t>(
+            wholeNumber("--play", item, 1, synth::kOscillators, "oscillator") - 1)] = true;
         if (comma == std::string::npos) {
-            return list;
+            return play;
         }
         start = comma + 1;
     }
 }
 
 } // namespace
-
-std::optional<FileFormat> formatForPath(const std::filesystem::path& path) {
-    const std::string ext = lower(path.extension().string());
-    if (ext == ".wav") {
-        return FileFormat::Wav;
-    }
-    if (ext == ".flac") {
-        return FileFormat::Flac;
-    }
-    if (ext == ".aiff") {
-        return FileFormat::Aiff;
-    }
-    return std::nullopt;
-}
 
 std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* const* argv) {
     RenderRequest req;
@@ -122,6 +101,7 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     std::string play = "1";
     std::string osc;
     std::string generations = "1";
+    std::string settingsFile;
 
     CLI::App app{"Renders one second of Tarmel's sound, as one generate request computes it, to a "
                  "16-bit mono 44100 Hz sound file.",
@@ -157,31 +137,55 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "compute N generations in a row, write the last (outputs and random state "
                    "carry over); default 1")
         ->type_name("N");
+    app.add_option("--settings", settingsFile,
+                   "start from a settings file saved by tarmel (.tarmel), carried state "
+                   "included; the options above then change single values of it")
+        ->type_name("FILE");
     app.add_flag("--force", req.force, "replace FILE if it exists");
     app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {
         app.parse(argc, argv);
         req.output = output;
-        const auto format = formatForPath(req.output);
-        if (!format) {
+        if (!files::soundFormatFor(req.output)) {
             reject("--output: unknown extension '" + req.output.extension().string() +
                    "'; use .wav, .flac or .aiff");
         }
-        req.format = *format;
-        req.pitch = static_cast<int16_t>(
-            wholeNumber("--pitch", pitch, synth::kPitchMin, synth::kPitchMax, "pitch"));
-        req.offset2 = static_cast<int16_t>(
-            wholeNumber("--offset2", offset2, synth::kOffsetMin, synth::kOffsetMax, "offset"));
-        req.offset3 = static_cast<int16_t>(
-            wholeNumber("--offset3", offset3, synth::kOffsetMin, synth::kOffsetMax, "offset"));
-        req.attack = static_cast<int16_t>(
-            wholeNumber("--attack", attack, 0, synth::kAttackMax, "envelope balance"));
+        files::Settings& s = req.settings;
+        if (!settingsFile.empty()) {
+            try {
+                s = files::readSettings(settingsFile);
+            } catch (const files::SettingsError& e) {
+                reject(std::string("--settings: ") + e.what());
+            }
+        }
+        // Without a settings file every option counts, given or not; with one, only those given.
+        const auto counts = [&](const char* name) {
+            return settingsFile.empty() || app.count(name) > 0;
+        };
+        if (counts("--pitch")) {
+            s.pitch1 = static_cast<int16_t>(
+                wholeNumber("--pitch", pitch, synth::kPitchMin, synth::kPitchMax, "pitch"));
+        }
+        if (counts("--offset2")) {
+            s.offsets[0] = static_cast<int16_t>(
+                wholeNumber("--offset2", offset2, synth::kOffsetMin, synth::kOffsetMax, "offset"));
+        }
+        if (counts("--offset3")) {
+            s.offsets[1] = static_cast<int16_t>(
+                wholeNumber("--offset3", offset3, synth::kOffsetMin, synth::kOffsetMax, "offset"));
+        }
+        if (counts("--attack")) {
+            s.attack = static_cast<int16_t>(
+                wholeNumber("--attack", attack, 0, synth::kAttackMax, "envelope balance"));
+        }
         std::set<int> seen;
         for (const auto& value : fm) {
             addModulator(req, seen, value);
         }
-        req.play = oscillatorList(play);
+        if (counts("--play")) {
+            s.play = oscillatorList(play);
+        }
         if (!osc.empty()) {
             req.osc = wholeNumber("--osc", osc, 1, synth::kOscillators, "oscillator");
         }

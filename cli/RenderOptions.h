@@ -1,7 +1,7 @@
 // The command line of tarmel-render, parsed and checked into a RenderRequest.
 #pragma once
 
-#include "cli/RenderRequest.h"
+#include "cli/Render.h"
 
 #include <string>
 #include <variant>
@@ -15,8 +15,5 @@ struct EarlyExit {
 };
 
 std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* const* argv);
-
-// The file format an output path's extension names (.wav, .flac, .aiff, any case).
-std::optional<FileFormat> formatForPath(const std::filesystem::path& path);
 
 } // namespace tarmel::cli

@@ -1,28 +1,29 @@
 // tarmel-render: one generate request's sound, written to a file, without window or sound card.
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
-#include "cli/SoundFile.h"
+#include "files/SoundFile.h"
 #include "synth/Errors.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
-    using namespace tarmel::cli;
-    const auto parsed = parseRenderOptions(argc, argv);
-    if (const auto* exit = std::get_if<EarlyExit>(&parsed)) {
+    using namespace tarmel;
+    const auto parsed = cli::parseRenderOptions(argc, argv);
+    if (const auto* exit = std::get_if<cli::EarlyExit>(&parsed)) {
         (exit->code == 0 ? std::cout : std::cerr) << exit->text;
         return exit->code;
     }
-    const auto& req = std::get<RenderRequest>(parsed);
+    const auto& req = std::get<cli::RenderRequest>(parsed);
     try {
-        writeSoundFile(req.output, req.format, renderSamples(req), req.force);
-    } catch (const FileExistsError& e) {
-        std::cerr << "tarmel-render: " << e.what() << "\n";
+        files::writeSoundFile(req.output, cli::renderSamples(req), req.force);
+    } catch (const files::FileExistsError&) {
+        std::cerr << "tarmel-render: " << req.output.string()
+                  << " already exists; use --force to replace it\n";
         return 2;
-    } catch (const FileWriteError& e) {
+    } catch (const files::FileError& e) {
         std::cerr << "tarmel-render: " << e.what() << "\n";
         return 1;
-    } catch (const tarmel::synth::SynthError& e) {
+    } catch (const synth::SynthError& e) {
         std::cerr << "tarmel-render: the sound could not be computed: " << e.what() << "\n";
         return 1;
     }

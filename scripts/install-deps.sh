@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libsdl2-dev
     libsndfile1-dev
+    libtomlplusplus-dev
     libcli11-dev
     libsleef-dev
     libgtest-dev libgmock-dev

@@ -28,6 +28,7 @@ public:
 
     const Waves& waves() const { return *waves_; }
     const SynthState& state() const { return state_; }
+    void setState(const SynthState& state) { state_ = state; }
     // modOut1..modOut15 back to 1.
     void resetOutputs() { state_.setFifteenOutputs(); }
     // From now on no waves count as held: they are no longer where they were sent (a new sound

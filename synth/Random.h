@@ -10,6 +10,16 @@ namespace tarmel::synth {
 // Values are single precision in [0, 1). Every instance starts from the same state.
 class RandomGenerator {
 public:
+    // The generator's whole state: its place in the sequence and the value it returned last.
+    struct Raw {
+        uint64_t state;
+        float last;
+    };
+
+    RandomGenerator() = default;
+    explicit RandomGenerator(Raw raw) : state_(raw.state), last_(raw.last) {}
+    Raw raw() const { return {state_, last_}; }
+
     float next(double r);
 
     friend bool operator==(const RandomGenerator&, const RandomGenerator&) = default;

@@ -4,6 +4,7 @@
 #include "synth/Modulators.h"
 #include "synth/Synthesizer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarmel::synth {
@@ -46,6 +47,18 @@ void generateReference(const Parameters& params, SynthState& state, Waves& waves
             waves[ju][static_cast<std::size_t>(n)] = round16(s, where);
         }
     }
+}
+
+std::vector<int16_t> heardMix(const Waves& waves, const std::array<bool, kOscillators>& play) {
+    std::vector<int16_t> out(kBufferSamples);
+    for (std::size_t n = 0; n < out.size(); ++n) {
+        int32_t sum = 0;
+        for (std::size_t j = 0; j < play.size(); ++j) {
+            sum += play[j] ? waves[j][n] : 0;
+        }
+        out[n] = static_cast<int16_t>(std::clamp<int32_t>(sum, INT16_MIN, INT16_MAX));
+    }
+    return out;
 }
 
 } // namespace tarmel::synth

@@ -6,6 +6,8 @@
 #include "synth/Random.h"
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 namespace tarmel::synth {
 
@@ -32,5 +34,9 @@ void generateReference(const Parameters& params, SynthState& state, Waves& waves
 
 // The same result as generateReference, computed fast; what the program and the renderer use.
 void generate(const Parameters& params, SynthState& state, Waves& waves);
+
+// The second a listener hears from the oscillators whose play flag is set: their first 44100
+// samples summed in 32 bits and clamped to 16, as the sound device mixes them.
+std::vector<int16_t> heardMix(const Waves& waves, const std::array<bool, kOscillators>& play);
 
 } // namespace tarmel::synth

@@ -38,4 +38,12 @@ synth::ModulatorBank ModulatorPanel::bank() const {
     return bank;
 }
 
+void ModulatorPanel::setBank(const synth::ModulatorBank& bank) {
+    for (std::size_t k = 0; k < bank.size(); ++k) {
+        boxes_[k]->setChecked(bank[k].on);
+        multipliers_[k]->setValue(bank[k].F);
+        ratios_[k]->setValue(bank[k].H);
+    }
+}
+
 } // namespace tarmel::ui

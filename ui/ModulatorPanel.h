@@ -24,6 +24,8 @@ public:
     // The five modulators as the boxes and bars stand now: on, F from sliderFm, H from
     // sliderharmon.
     synth::ModulatorBank bank() const;
+    // Sets the boxes and bars as the bank says; raises no boxClicked.
+    void setBank(const synth::ModulatorBank& bank);
 
 signals:
     // A user click on one of the boxes, whether it ticked or cleared it; not raised when a box

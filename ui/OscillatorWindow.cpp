@@ -26,6 +26,10 @@ synth::ModulatorBank OscillatorWindow::bank() const {
     return panel_->bank();
 }
 
+void OscillatorWindow::setBank(const synth::ModulatorBank& bank) {
+    panel_->setBank(bank);
+}
+
 bool OscillatorWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         emit activated();

@@ -19,6 +19,7 @@ public:
 
     // The five modulators as the window's controls stand now.
     synth::ModulatorBank bank() const;
+    void setBank(const synth::ModulatorBank& bank);
 
 signals:
     // The window became the program's active window.

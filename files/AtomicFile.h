@@ -1,0 +1,30 @@
+// Files written whole or not at all: the content goes to a hidden temporary file beside the
+// target, which then takes the target's name.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+namespace tarmel::files {
+
+// The target exists and replacing it was not asked for.
+class FileExistsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Creating, writing, reading or renaming a file failed; the message says which and why.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Calls write with an open descriptor of a new temporary file beside target (write closes it,
+// or throws FileError), then gives it the target's name: over an existing file only when replace
+// is set, and never over a file that appeared meanwhile otherwise. On any failure the temporary
+// file is removed and target is untouched.
+void writeAtomically(const std::filesystem::path& target, bool replace,
+                     const std::function<void(int fd)>& write);
+
+} // namespace tarmel::files

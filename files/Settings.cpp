@@ -1,0 +1,288 @@
+// The settings file: read and written by toml++, checked key by key, nothing left unchecked.
+#include "files/Settings.h"
+
+#include "files/AtomicFile.h"
+#include "synth/Pitch.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <toml++/toml.h>
+#include <unistd.h>
+
+namespace tarmel::files {
+
+namespace {
+
+constexpr int64_t kVersion = 1;
+// tan(1): the largest magnitude any modulator's output reaches.
+constexpr double kLargestOutput = 1.5574077246549023;
+
+std::string oscillatorKey(std::size_t j) {
+    return "oscillator" + std::to_string(j + 1);
+}
+
+// Reads one file's tables, naming the file, the line and the key in every complaint.
+class Checker {
+public:
+    explicit Checker(std::string source) : source_(std::move(source)) {}
+
+    [[noreturn]] void refuse(const toml::node* at, const std::string& what) const {
+        std::string message = source_ + ": ";
+        if (at != nullptr && at->source().begin.line > 0) {
+            message += "line " + std::to_string(at->source().begin.line) + ": ";
+        }
+        throw SettingsError(message + what);
+    }
+
+    // The table holds exactly these keys.
+    void onlyKeys(const toml::table& table, const std::string& path,
+                  std::initializer_list<std::string_view> keys) const {
+        for (auto&& [key, node] : table) {
+            if (std::find(keys.begin(), keys.end(), key.str()) == keys.end()) {
+                refuse(&node, "unknown key '" + join(path, key.str()) + "'");
+            }
+        }
+        for (std::string_view key : keys) {
+            if (!table.contains(key)) {
+                refuse(&table, "'" + join(path, key) + "' is missing");
+            }
+        }
+    }
+
+    const toml::table& table(const toml::table& in, const std::string& path,
+                             std::string_view key) const {
+        const toml::node* node = in.get(key);
+        if (node == nullptr || !node->is_table()) {
+            refuse(node != nullptr ? node : &in, "'" + join(path, key) + "' must be a table");
+        }
+        return *node->as_table();
+    }
+
+    int16_t whole(const toml::table& in, const std::string& path, std::string_view key, int lo,
+                  int hi) const {
+        const toml::node* node = in.get(key);
+        const auto* value = node->as_integer();
+        if (value == nullptr || value->get() < lo || value->get() > hi) {
+            const std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+            refuse(node, "'" + join(path, key) + "' " +
+                             (value != nullptr ? "is " + std::to_string(value->get()) +
+                                                     "; use a whole number from " + range
+                                               : "must be a whole number from " + range));
+        }
+        return static_cast<int16_t>(value->get());
+    }
+
+    bool boolean(const toml::table& in, const std::string& path, std::string_view key) const {
+        const toml::node* node = in.get(key);
+        if (!node->is_boolean()) {
+            refuse(node, "'" + join(path, key) + "' must be true or false");
+        }
+        return node->as_boolean()->get();
+    }
+
+    // A finite number within the range of a modulator's output; whole numbers are taken as they
+    // are, since a person may write 1 for 1.0.
+    double output(const toml::node& node, const std::string& path) const {
+        double value = NAN;
+        if (const auto* f = node.as_floating_point()) {
+            value = f->get();
+        } else if (const auto* i = node.as_integer()) {
+            value = static_cast<double>(i->get());
+        }
+        if (!(std::fabs(value) <= kLargestOutput)) {
+            refuse(&node, "'" + path + "' must be a number from -1.5574077246549023 to "
+                                       "1.5574077246549023");
+        }
+        return value;
+    }
+
+private:
+    static std::string join(const std::string& path, std::string_view key) {
+        return path.empty() ? std::string(key) : path + "." + std::string(key);
+    }
+
+    std::string source_;
+};
+
+void readModulator(const Checker& c, const toml::table& t, const std::string& path, int index,
+                   synth::ModulatorSetting& m) {
+    c.onlyKeys(t, path, {"on", "multiplier", "ratio"});
+    m.on = c.boolean(t, path, "on");
+    m.F = c.whole(t, path, "multiplier",
+                  index == 1 ? synth::kMultiplierMinSecond : synth::kMultiplierMin,
+                  synth::kMultiplierMax);
+    m.H = c.whole(t, path, "ratio", synth::kRatioMin, synth::kRatioMax);
+}
+
+void readState(const Checker& c, const toml::table& t, synth::SynthState& state) {
+    c.onlyKeys(t, "state", {"outputs", "random", "random-last"});
+    const toml::node* outputs = t.get("outputs");
+    const toml::array* list = outputs->as_array();
+    if (list == nullptr || list->size() != state.modOut.size()) {
+        c.refuse(outputs, "'state.outputs' must list the 15 modulator outputs");
+    }
+    for (std::size_t k = 0; k < state.modOut.size(); ++k) {
+        state.modOut[k] = c.output(*list->get(k), "state.outputs[" + std::to_string(k) + "]");
+    }
+    const toml::node* random = t.get("random");
+    const auto* text = random->as_string();
+    uint64_t raw = 0;
+    const std::string& digits = text != nullptr ? text->get() : std::string();
+    const char* end = digits.data() + digits.size();
+    if (digits.size() != 18 || digits.compare(0, 2, "0x") != 0 ||
+        std::from_chars(digits.data() + 2, end, raw, 16).ptr != end) {
+        c.refuse(random, "'state.random' must be 0x and 16 hexadecimal digits");
+    }
+    const toml::node* lastNode = t.get("random-last");
+    const double last = c.output(*lastNode, "state.random-last");
+    // Every value the generator returns is a whole number of 2^-24 in [0, 1).
+    if (!(last >= 0.0 && last < 1.0) || std::ldexp(last, 24) != std::floor(std::ldexp(last, 24))) {
+        c.refuse(lastNode, "'state.random-last' must be a value the random generator returns: "
+                           "a whole number of 2^-24 from 0 up to 1");
+    }
+    state.random = synth::RandomGenerator({raw, static_cast<float>(last)});
+}
+
+toml::table modulatorTable(const synth::ModulatorSetting& m) {
+    return toml::table{{"on", m.on}, {"multiplier", m.F}, {"ratio", m.H}};
+}
+
+} // namespace
+
+Settings parseSettings(std::string_view text, const std::string& source) {
+    toml::table root;
+    try {
+        root = toml::parse(text, std::string_view(source));
+    } catch (const toml::parse_error& e) {
+        std::string message = source + ": ";
+        if (e.source().begin.line > 0) {
+            message += "line " + std::to_string(e.source().begin.line) + ": ";
+        }
+        throw SettingsError(message + std::string(e.description()) +
+                            " (this is not a valid settings file)");
+    }
+    const Checker c(source);
+    if (const toml::node* version = root.get("version");
+        version != nullptr && version->as_integer() != nullptr &&
+        version->as_integer()->get() != kVersion) {
+        c.refuse(version, "version " + std::to_string(version->as_integer()->get()) +
+                              " is not supported; this Tarmel reads version 1");
+    }
+    c.onlyKeys(root, "", {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"});
+    c.whole(root, "", "version", kVersion, kVersion);
+    Settings s;
+    s.attack = c.whole(root, "", "attack", 0, synth::kAttackMax);
+    for (std::size_t j = 0; j < synth::kOscillators; ++j) {
+        const std::string path = oscillatorKey(j);
+        const toml::table& osc = c.table(root, "", path);
+        const std::string_view pitchKey = j == 0 ? "pitch" : "offset";
+        c.onlyKeys(osc, path,
+                   {pitchKey, "play", "modulator1", "modulator2", "modulator3", "modulator4",
+                    "modulator5"});
+        if (j == 0) {
+            s.pitch1 = c.whole(osc, path, pitchKey, synth::kPitchMin, synth::kPitchMax);
+        } else {
+            s.offsets[j - 1] = c.whole(osc, path, pitchKey, synth::kOffsetMin, synth::kOffsetMax);
+        }
+        s.play[j] = c.boolean(osc, path, "play");
+        for (int i = 0; i < synth::kModulatorsPerOscillator; ++i) {
+            const std::string key = "modulator" + std::to_string(i + 1);
+            readModulator(c, c.table(osc, path, key), path + "." + key, i,
+                          s.modulators[j * synth::kModulatorsPerOscillator +
+                                       static_cast<std::size_t>(i)]);
+        }
+    }
+    readState(c, c.table(root, "", "state"), s.state);
+    return s;
+}
+
+Settings readSettings(const std::filesystem::path& file) {
+    const std::string name = file.string();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec) {
+        throw SettingsError(name + ": cannot read it: " + ec.message());
+    }
+    if (size > kMaxSettingsBytes) {
+        throw SettingsError(name + ": the file is larger than 1 MiB; it is not a settings file");
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        throw SettingsError(name + ": cannot read it: " + std::strerror(errno));
+    }
+    return parseSettings(text.str(), name);
+}
+
+std::string settingsText(const Settings& s) {
+    toml::table root{{"version", kVersion}, {"attack", s.attack}};
+    for (std::size_t j = 0; j < synth::kOscillators; ++j) {
+        toml::table osc{{"play", s.play[j]}};
+        osc.insert(j == 0 ? "pitch" : "offset", j == 0 ? s.pitch1 : s.offsets[j - 1]);
+        for (std::size_t i = 0; i < synth::kModulatorsPerOscillator; ++i) {
+            osc.insert("modulator" + std::to_string(i + 1),
+                       modulatorTable(s.modulators[j * synth::kModulatorsPerOscillator + i]));
+        }
+        root.insert(oscillatorKey(j), std::move(osc));
+    }
+    toml::array outputs;
+    for (double v : s.state.modOut) {
+        outputs.push_back(v);
+    }
+    const synth::RandomGenerator::Raw raw = s.state.random.raw();
+    char hex[17] = {};
+    std::to_chars(hex, hex + 16, raw.state, 16);
+    std::string random = std::string(hex);
+    random.insert(0, 16 - random.size(), '0');
+    root.insert("state", toml::table{{"outputs", std::move(outputs)},
+                                     {"random", "0x" + random},
+                                     {"random-last", static_cast<double>(raw.last)}});
+    std::ostringstream out;
+    out << "# Tarmel settings: pitches, envelope, play boxes, the fifteen modulators and the\n"
+           "# state the next generation starts from. The format is described in Tarmel's\n"
+           "# docs/SETTINGS.md.\n"
+        << toml::toml_formatter(root, toml::toml_formatter::default_flags &
+                                          ~toml::format_flags::indent_sub_tables)
+        << "\n";
+    return out.str();
+}
+
+void writeSettings(const std::filesystem::path& file, const Settings& settings) {
+    const std::string text = settingsText(settings);
+    writeAtomically(file, true, [&](int fd) {
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+            if (n < 0) {
+                const int err = errno;
+                ::close(fd);
+                throw FileError("cannot write " + file.string() + ": " + std::strerror(err));
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        const bool synced = ::fsync(fd) == 0;
+        const int err = errno;
+        if (::close(fd) != 0 || !synced) {
+            throw FileError("cannot write " + file.string() + ": " +
+                            std::strerror(synced ? errno : err));
+        }
+    });
+}
+
+synth::Parameters parametersOf(const Settings& s) {
+    synth::Parameters p;
+    p.pitch1 = s.pitch1;
+    p.pitch2 = synth::pitchWithOffset(s.offsets[0], s.pitch1);
+    p.pitch3 = synth::pitchWithOffset(s.offsets[1], s.pitch1);
+    p.attack = s.attack;
+    p.modulators = s.modulators;
+    return p;
+}
+
+} // namespace tarmel::files

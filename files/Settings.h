@@ -1,0 +1,53 @@
+// The settings file (.tarmel): everything a generation reads and carries, as text a person can
+// read, edit and keep under version control (TOML, read and written by toml++).
+#pragma once
+
+#include "synth/Parameters.h"
+#include "synth/Synthesizer.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tarmel::files {
+
+struct Settings {
+    int16_t pitch1 = synth::kStartPitch;
+    std::array<int16_t, 2> offsets{}; // of oscillators 2 and 3 from pitch 1
+    int16_t attack = 0;               // the envelope balance
+    std::array<synth::ModulatorSetting, synth::kModulators> modulators{};
+    std::array<bool, synth::kOscillators> play{true, false, false};
+    synth::SynthState state; // the fifteen modulator outputs and the random generator
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// A file that is not a valid settings file; the message names the file, the line where it is
+// known, and what is wrong.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Files larger than this are refused unread.
+inline constexpr std::uintmax_t kMaxSettingsBytes = 1024 * 1024;
+
+// Reads and checks a whole settings file. Throws SettingsError.
+Settings readSettings(const std::filesystem::path& file);
+
+// Checks the text of a settings file; source names it in messages. Throws SettingsError.
+Settings parseSettings(std::string_view text, const std::string& source);
+
+// The text of a settings file: every value, the outputs as exact doubles.
+std::string settingsText(const Settings& settings);
+
+// Writes the settings through a temporary file beside file, replacing it. Throws FileError.
+void writeSettings(const std::filesystem::path& file, const Settings& settings);
+
+// The parameter snapshot a generation takes from these settings.
+synth::Parameters parametersOf(const Settings& settings);
+
+} // namespace tarmel::files
