@@ -1,8 +1,7 @@
 // The main window's files: settings saved and opened (from the context menu, the command line or
 // a drop), the last sound exported, and the render command that reproduces the settings.
-#include "app/MainWindow.h"
-
 #include "app/ErrorGuard.h"
+#include "app/MainWindow.h"
 #include "files/SoundFile.h"
 #include "ui/ModulatorPanel.h"
 
@@ -41,7 +40,7 @@ QString withExtension(QString file, const QString& extension) {
 bool isSettingsFile(const QMimeData* mime) {
     return mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().front().isLocalFile() &&
            mime->urls().front().toLocalFile().endsWith(QLatin1String(".tarmel"),
-                                                        Qt::CaseInsensitive);
+                                                       Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -109,9 +108,9 @@ void MainWindow::openSettings(const QString& file) {
 }
 
 void MainWindow::chooseAndOpenSettings() {
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open settings"), QString(),
-        kSettingsFilter + QStringLiteral(";;All files (*)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open settings"), QString(),
+                                     kSettingsFilter + QStringLiteral(";;All files (*)"));
     if (!file.isEmpty()) {
         openSettings(file);
     }
@@ -129,7 +128,7 @@ void MainWindow::saveSettings() {
 void MainWindow::exportSound() {
     if (!lastPlayed_) {
         throw Refusal("There is no sound to export yet. Make one with \"generate\" or "
-                                 "a letter key, then export it.");
+                      "a letter key, then export it.");
     }
     // The first filter is the sound as it was heard; the others one oscillator's own samples.
     const QStringList filters{QStringLiteral("The sound as heard") + kSoundFiles,
@@ -154,15 +153,10 @@ void MainWindow::exportSound() {
 
 void MainWindow::copyRenderCommand() {
     const files::Settings s = currentSettings();
-    QStringList words{QStringLiteral("tarmel-render"),
-                      QStringLiteral("--pitch"),
-                      QString::number(s.pitch1),
-                      QStringLiteral("--offset2"),
-                      QString::number(s.offsets[0]),
-                      QStringLiteral("--offset3"),
-                      QString::number(s.offsets[1]),
-                      QStringLiteral("--attack"),
-                      QString::number(s.attack)};
+    QStringList words{
+        QStringLiteral("tarmel-render"), QStringLiteral("--pitch"),     QString::number(s.pitch1),
+        QStringLiteral("--offset2"),     QString::number(s.offsets[0]), QStringLiteral("--offset3"),
+        QString::number(s.offsets[1]),   QStringLiteral("--attack"),    QString::number(s.attack)};
     for (int k = 0; k < synth::kModulators; ++k) {
         const synth::ModulatorSetting& m = s.modulators[static_cast<std::size_t>(k)];
         if (m.on) {

@@ -95,8 +95,9 @@ public:
             value = static_cast<double>(i->get());
         }
         if (!(std::fabs(value) <= kLargestOutput)) {
-            refuse(&node, "'" + path + "' must be a number from -1.5574077246549023 to "
-                                       "1.5574077246549023");
+            refuse(&node, "'" + path +
+                              "' must be a number from -1.5574077246549023 to "
+                              "1.5574077246549023");
         }
         return value;
     }
@@ -167,13 +168,14 @@ Settings parseSettings(std::string_view text, const std::string& source) {
                             " (this is not a valid settings file)");
     }
     const Checker c(source);
-    if (const toml::node* version = root.get("version");
-        version != nullptr && version->as_integer() != nullptr &&
-        version->as_integer()->get() != kVersion) {
+    if (const toml::node* version = root.get("version"); version != nullptr &&
+                                                         version->as_integer() != nullptr &&
+                                                         version->as_integer()->get() != kVersion) {
         c.refuse(version, "version " + std::to_string(version->as_integer()->get()) +
                               " is not supported; this Tarmel reads version 1");
     }
-    c.onlyKeys(root, "", {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"});
+    c.onlyKeys(root, "",
+               {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"});
     c.whole(root, "", "version", kVersion, kVersion);
     Settings s;
     s.attack = c.whole(root, "", "attack", 0, synth::kAttackMax);
@@ -192,9 +194,9 @@ Settings parseSettings(std::string_view text, const std::string& source) {
         s.play[j] = c.boolean(osc, path, "play");
         for (int i = 0; i < synth::kModulatorsPerOscillator; ++i) {
             const std::string key = "modulator" + std::to_string(i + 1);
-            readModulator(c, c.table(osc, path, key), path + "." + key, i,
-                          s.modulators[j * synth::kModulatorsPerOscillator +
-                                       static_cast<std::size_t>(i)]);
+            readModulator(
+                c, c.table(osc, path, key), path + "." + key, i,
+                s.modulators[j * synth::kModulatorsPerOscillator + static_cast<std::size_t>(i)]);
         }
     }
     readState(c, c.table(root, "", "state"), s.state);
