@@ -4,12 +4,18 @@
 #include "app/MainWindow.h"
 
 #include "RecordingOutput.h"
+#include "files/Settings.h"
+#include "files/SoundFile.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -26,11 +32,16 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Answers every modal message box that comes up while it lives, and notes what each said.
+// Answers every modal message box that comes up while it lives, and notes what each said; a
+// file dialog is given the file.
 class MessageBoxes {
 public:
-    explicit MessageBoxes(QMessageBox::StandardButton answer) {
-        timer_.callOnTimeout([this, answer] {
+    explicit MessageBoxes(QMessageBox::StandardButton answer, const QString& file = {}) {
+        timer_.callOnTimeout([this, answer, file] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->selectFile(file);
+                static_cast<QDialog*>(dialog)->accept();
+            }
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box != nullptr && box->isVisible()) {
                 seen << box->windowTitle() + ": " + box->text() +
@@ -323,6 +334,90 @@ TEST_F(MainWindowTest, ExitAsksAndGoesOnAfterNoOrEndsAfterYes) {
     MessageBoxes yes(QMessageBox::Yes);
     click("CmdExit");
     EXPECT_FALSE(window_.isVisible());
+}
+
+void trigger(QWidget& window, const char* action) {
+    for (QAction* a : window.actions()) {
+        if (a->text() == QString::fromUtf8(action)) {
+            a->trigger();
+        }
+    }
+}
+
+std::vector<int16_t> heard(const test::SoundLog& log, std::array<bool, 3> play) {
+    std::vector<int16_t> mix(audio::kVoiceFrames);
+    for (std::size_t n = 0; n < mix.size(); ++n) {
+        const int sum = (play[0] ? log.voices[0][n] : 0) + (play[1] ? log.voices[1][n] : 0) +
+                        (play[2] ? log.voices[2][n] : 0);
+        mix[n] = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+    }
+    return mix;
+}
+
+TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndExportsTheLastOne) {
+    const QString dir = QDir::tempPath() + QStringLiteral("/tarmel-app-%1").arg(getpid());
+    QDir().mkpath(dir);
+    setValue("VScroll1", 146);
+    setValue("VScroll3", -20);
+    setValue("Sliderattack", 300);
+    click("ChkFm(2)");
+    click("Check1(2)");
+    click("CmdOsc2");
+    click("ChkFm(2)", topLevel("FrmOsc2")); // the random modulator: the state matters
+    click("Play");
+    {
+        MessageBoxes answer(QMessageBox::Yes, dir + "/heard.wav");
+        trigger(window_, "Export sound…");
+    }
+    EXPECT_EQ(files::readSoundFile((dir + "/heard.wav").toStdString()),
+              heard(*log_, {true, false, true}));
+    {
+        MessageBoxes answer(QMessageBox::Yes, dir + "/a.tarmel");
+        trigger(*topLevel("FrmOsc2"), "Save settings…");
+    }
+    click("Play");
+    const auto next = log_->voices;
+
+    // A second program opens the file by a drop and makes the same next sound.
+    auto log = std::make_shared<test::SoundLog>();
+    app::MainWindow other(test::recordingOutputs(log));
+    other.load();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dir + "/a.tarmel")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&other, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&other, &drop);
+    EXPECT_EQ(ui::child<QLabel>(other, "Lblos1(2)")->text(), "126");
+    ui::child<QAbstractButton>(other, "Play")->click();
+    EXPECT_EQ(log->voices, next);
+
+    // tarmel-render makes the same sound from the file.
+    const QString rendered = dir + "/rendered.wav";
+    ASSERT_EQ(std::system(("'" TARMEL_RENDER_PATH "' --settings '" + dir.toStdString() +
+                           "/a.tarmel' -o '" + rendered.toStdString() + "'")
+                              .c_str()),
+              0);
+    EXPECT_EQ(files::readSoundFile(rendered.toStdString()), heard(*log, {true, false, true}));
+
+    // A refused file changes nothing.
+    const files::Settings before = files::readSettings((dir + "/a.tarmel").toStdString());
+    QFile::copy(QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel"), dir + "/bad.tarmel");
+    {
+        MessageBoxes answer(QMessageBox::Ok, dir + "/bad.tarmel");
+        trigger(window_, "Open settings…");
+        ASSERT_EQ(answer.seen.size(), 1);
+        EXPECT_TRUE(answer.seen[0].contains("bad.tarmel: line 12:")) << answer.seen[0];
+    }
+    {
+        MessageBoxes save(QMessageBox::Yes, dir + "/b.tarmel");
+        trigger(window_, "Save settings…");
+    }
+    files::Settings after = files::readSettings((dir + "/b.tarmel").toStdString());
+    after.state = before.state; // the generation since the first save moved the state on
+    EXPECT_EQ(after, before);
+    QDir(dir).removeRecursively();
 }
 
 } // namespace

@@ -28,7 +28,8 @@ TEST(Settings, WrittenAndReadBackBitForBit) {
     EXPECT_EQ(s.offsets[0], -12);
     EXPECT_TRUE(std::signbit(s.state.modOut[1])) << "-0.0 keeps its sign";
     s.state.modOut[4] = 5e-324;
-    const fs::path file = fs::temp_directory_path() / ("tarmel-" + std::to_string(getpid()) + ".tarmel");
+    const fs::path file =
+        fs::temp_directory_path() / ("tarmel-" + std::to_string(getpid()) + ".tarmel");
     writeSettings(file, s);
     const Settings back = readSettings(file);
     EXPECT_EQ(back, s);
