@@ -349,7 +349,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     ending_ = true;
     repeatTimer_->stop();
     event->accept();
-    QCoreApplication::exit(0);
+    QCoreApplication::quit();
 }
 
 void MainWindow::guarded(const std::function<void()>& handler) {
