@@ -19,6 +19,15 @@ fail() {
 desktop-file-validate "$src/packaging/org.quorvane.Tarmel.desktop" || fail "desktop entry invalid"
 appstreamcli validate --no-net "$src/packaging/org.quorvane.Tarmel.metainfo.xml" ||
     fail "AppStream metainfo invalid"
+# The settings type: the shared MIME database built from it knows *.tarmel, and the desktop entry
+# opens that type.
+mkdir -p "$work/mime/packages"
+cp "$src/packaging/org.quorvane.Tarmel.xml" "$work/mime/packages/"
+update-mime-database "$work/mime" || fail "shared MIME info invalid"
+grep -q 'application/x-tarmel-settings:\*\.tarmel' "$work/mime/globs" ||
+    fail "the MIME database does not know *.tarmel"
+grep -q '^MimeType=application/x-tarmel-settings;' "$src/packaging/org.quorvane.Tarmel.desktop" ||
+    fail "the desktop entry does not open settings files"
 
 (cd "$build" && cpack -G DEB -B "$work/out" -D CPACK_OUTPUT_FILE_PREFIX="$work/out/packages" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
@@ -41,8 +50,10 @@ done
 man -l "$work/root/usr/share/man/man1/tarmel-render.1" 2>/dev/null | grep -q -- '--generations' ||
     fail "tarmel-render manual page lacks --generations"
 
-# The menu entry's Exec line starts the packaged program: its window appears under Xvfb.
+# The menu entry's Exec line starts the packaged program with a settings file, as a file manager
+# would: its window appears under Xvfb, and no message refuses the file.
 exec_line=$(sed -n 's/^Exec=//p' "$work/root/usr/share/applications/org.quorvane.Tarmel.desktop")
+exec_line=${exec_line//%f/$src/tests/files/corpus/valid-busy.tarmel}
 display=:$((200 + RANDOM % 300))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
@@ -58,8 +69,11 @@ for _ in $(seq 150); do
     fi
     sleep 0.1
 done
+sleep 1
+refused=$(DISPLAY=$display xdotool search --onlyvisible --name '^Tarmel$' 2>/dev/null || true)
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 [ -n "$found" ] || fail "the menu entry's Exec line ($exec_line) showed no window"
+[ -z "$refused" ] || fail "the program refused the settings file given by the menu entry"
 
 echo "package check: 1 passed, 0 failed"
