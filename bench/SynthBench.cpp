@@ -1,15 +1,20 @@
-// One generation of wave1..wave3, in the configurations that bound its cost.
+// One generation of wave1..wave3, in the configurations that bound its cost: generate() and the
+// reference with all modulators off, all fifteen on and only the random one, and the fast path
+// with all fifteen on for each instruction set.
 #include "synth/Synthesizer.h"
 #include "synth/fast/FastGenerate.h"
 #include "synth/fast/VectorMath.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace {
 
 using namespace tarmel::synth;
+using Run = std::function<void(const Parameters&, SynthState&, Waves&)>;
 
 Parameters allOn() {
     Parameters p;
@@ -30,64 +35,44 @@ Parameters randomOnly() {
     return p;
 }
 
-template <void (*Generate)(const Parameters&, SynthState&, Waves&)>
-void run(benchmark::State& st, const Parameters& p) {
-    SynthState state;
-    auto waves = std::make_unique<Waves>();
-    for (auto _ : st) {
-        Generate(p, state, *waves);
-        benchmark::DoNotOptimize(waves->data());
-        state.setFifteenOutputs();
-    }
-}
-
-void Generate_AllOff(benchmark::State& st) {
-    run<generate>(st, Parameters{});
-}
-void Generate_AllFifteenOn(benchmark::State& st) {
-    run<generate>(st, allOn());
-}
-void Generate_RandomOnly(benchmark::State& st) {
-    run<generate>(st, randomOnly());
-}
-void Reference_AllOff(benchmark::State& st) {
-    run<generateReference>(st, Parameters{});
-}
-void Reference_AllFifteenOn(benchmark::State& st) {
-    run<generateReference>(st, allOn());
-}
-void Reference_RandomOnly(benchmark::State& st) {
-    run<generateReference>(st, randomOnly());
-}
-
-// The fast generation with a narrower instruction set than this CPU's widest.
-void Fast_AllFifteenOn(benchmark::State& st, const VectorMath* math) {
+// One generation per iteration, each from neutral stored outputs.
+void measure(benchmark::State& st, const Parameters& p, const Run& run, const VectorMath* needs) {
     const auto supported = supportedVectorMaths();
-    if (std::find(supported.begin(), supported.end(), math) == supported.end()) {
+    if (needs != nullptr &&
+        std::find(supported.begin(), supported.end(), needs) == supported.end()) {
         st.SkipWithError("this CPU lacks the instruction set");
         return;
     }
-    const Parameters p = allOn();
     SynthState state;
     auto waves = std::make_unique<Waves>();
     for (auto _ : st) {
-        generateFast(p, state, *waves, {math, 0});
+        run(p, state, *waves);
         benchmark::DoNotOptimize(waves->data());
         state.setFifteenOutputs();
     }
 }
 
-BENCHMARK(Generate_AllOff)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Generate_AllFifteenOn)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Generate_RandomOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(Fast_AllFifteenOn, SSE2, &kSse2VectorMath)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(Fast_AllFifteenOn, AVX2, &kAvx2VectorMath)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(Reference_AllOff)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Reference_AllFifteenOn)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Reference_RandomOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+void add(const std::string& name, const Parameters& p, const Run& run,
+         const VectorMath* needs = nullptr) {
+    benchmark::RegisterBenchmark(name.c_str(), measure, p, run, needs)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+const bool kRegistered = [] {
+    const std::pair<const char*, Parameters> sets[] = {
+        {"AllOff", Parameters{}}, {"AllFifteenOn", allOn()}, {"RandomOnly", randomOnly()}};
+    for (const auto& [name, p] : sets) {
+        add(std::string("Generate_") + name, p, generate);
+        add(std::string("Reference_") + name, p, generateReference);
+    }
+    for (const VectorMath* math : {&kSse2VectorMath, &kAvx2VectorMath, &kAvx512VectorMath}) {
+        const Run fast = [math](const Parameters& p, SynthState& s, Waves& w) {
+            generateFast(p, s, w, {math, 0});
+        };
+        add(std::string("Fast_AllFifteenOn/") + math->name, allOn(), fast, math);
+    }
+    return true;
+}();
 
 } // namespace

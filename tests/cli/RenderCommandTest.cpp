@@ -1,140 +1,130 @@
 // tarmel-render as other tools call it: exit status, messages and the files it leaves.
-#include "cli/Render.h"
-#include "cli/RenderOptions.h"
-#include "cli/SoundFile.h"
+#include "synth/Synthesizer.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sndfile.h>
-#include <sstream>
+#include <iterator>
+#include <memory>
+#include <numeric>
+#include <sndfile.hh>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace tarmel::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status;
-    std::string err;
-};
-
-class RenderCommand : public ::testing::Test {
+class RenderCommand : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tarmel-render-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    RenderCommand() { fs::create_directories(dir_); }
+    ~RenderCommand() override { fs::remove_all(root_); }
 
-    Result run(const std::string& args) {
-        const fs::path err = dir_ / "stderr.txt";
-        const std::string cmd =
-            std::string(TARMEL_RENDER_PATH) + " " + args + " 2>'" + err.string() + "' >/dev/null";
-        const int raw = std::system(cmd.c_str());
-        std::ifstream in(err);
-        std::stringstream text;
-        text << in.rdbuf();
-        fs::remove(err);
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
+    // Runs the shell command in the test folder, with $R naming tarmel-render; keeps its stderr.
+    int run(const std::string& command) {
+        const std::string line = "cd '" + dir_.string() + "' || exit 99; R='" + TARMEL_RENDER_PATH +
+                                 "'; " + command + " 2>../stderr";
+        const int status = std::system(line.c_str());
+        std::ifstream in(root_ / "stderr");
+        err_.assign(std::istreambuf_iterator<char>(in), {});
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // Files in the test folder, hidden temporaries included.
-    std::vector<std::string> files() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_)) {
-            names.push_back(e.path().filename().string());
+    // Files and folders in the test folder and below, hidden temporary files included.
+    long entries() const {
+        using Walk = fs::recursive_directory_iterator;
+        return std::distance(Walk(dir_), Walk());
+    }
+
+    // The file written for args must be 16-bit mono 44100 Hz in the given container and hold the
+    // sum, clamped to 16 bits, of the heard oscillators of the last of that many generations
+    // synth::generate computes for p.
+    void expectFile(const std::string& args, const std::string& name, int container,
+                    const synth::Parameters& p, std::vector<int> heard, int generations) {
+        synth::SynthState state;
+        auto waves = std::make_unique<synth::Waves>();
+        for (int g = 0; g < generations; ++g) {
+            synth::generate(p, state, *waves);
         }
-        std::sort(names.begin(), names.end());
-        return names;
+        std::vector<int16_t> expected(44100);
+        for (std::size_t n = 0; n < expected.size(); ++n) {
+            const int sum = std::accumulate(heard.begin(), heard.end(), 0, [&](int s, int j) {
+                return s + (*waves)[static_cast<std::size_t>(j - 1)][n];
+            });
+            expected[n] = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+        }
+        ASSERT_EQ(run("$R " + args + " -o " + name), 0) << err_;
+        EXPECT_EQ(err_, "");
+        SndfileHandle file((dir_ / name).string());
+        EXPECT_EQ(file.format() & (SF_FORMAT_TYPEMASK | SF_FORMAT_SUBMASK),
+                  container | SF_FORMAT_PCM_16);
+        EXPECT_EQ(std::pair(file.samplerate(), file.channels()), std::pair(44100, 1)) << name;
+        std::vector<int16_t> samples(static_cast<std::size_t>(file.frames()));
+        file.read(samples.data(), file.frames());
+        EXPECT_TRUE(samples == expected) << args;
     }
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-    fs::path dir_;
+    const fs::path root_ = fs::temp_directory_path() / ("tarmel-cli-" + std::to_string(getpid()));
+    const fs::path dir_ = root_ / "work";
+    std::string err_;
 };
 
-TEST_F(RenderCommand, WritesEachFormatAsSixteenBitMonoAtTheRightRate) {
-    const std::vector<std::pair<std::string, int>> formats{
-        {"a.wav", SF_FORMAT_WAV}, {"b.flac", SF_FORMAT_FLAC}, {"c.aiff", SF_FORMAT_AIFF}};
-    RenderRequest req;
-    req.pitch = 146;
-    req.modulators[2] = {true, 3, 6};
-    const auto expected = renderSamples(req);
-    for (const auto& [name, major] : formats) {
-        const Result r = run("--pitch 146 --fm 1.3:3:6 -o " + path(name));
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, "");
-        int rate = 0;
-        int channels = 0;
-        int format = 0;
-        EXPECT_EQ(readSoundFile(path(name), &rate, &channels, &format), expected) << name;
-        EXPECT_EQ(rate, 44100);
-        EXPECT_EQ(channels, 1);
-        EXPECT_EQ(format & SF_FORMAT_TYPEMASK, major) << name;
-        EXPECT_EQ(format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_16) << name;
+// Bad input and an existing file exit with 2, a failed write (a missing or unwritable folder, a
+// full disk) with 1; either way one line names the option or the file and says what to do, and
+// no file is left behind or changed, not even a temporary one.
+TEST_F(RenderCommand, RefusalsAndFailedWritesExplainInOneLineAndLeaveTheFilesAlone) {
+    std::ofstream(dir_ / "keep.wav") << "precious";
+    const std::vector<std::array<std::string, 4>> cases{
+        {"2", "$R -o x.mp3", "--output", "use .wav, .flac or .aiff"},
+        {"2", "$R -o keep.wav", "keep.wav already exists", "use --force to replace it"},
+        {"2", "$R -o x.wav --pitch 0", "--pitch", "1 to 1000"},
+        {"2", "$R -o x.wav --pitch 98.5", "--pitch", "1 to 1000"},
+        {"2", "$R -o x.wav --offset2 171", "--offset2", "-170 to 170"},
+        {"2", "$R -o x.wav --attack 1501", "--attack", "0 to 1500"},
+        {"2", "$R -o x.wav --fm 4.1", "--fm", "1 to 3"},
+        {"2", "$R -o x.wav --fm 1.6", "--fm", "1 to 5"},
+        {"2", "$R -o x.wav --fm 1.2:1", "--fm", "2 to 10"},
+        {"2", "$R -o x.wav --fm 1.1:11", "--fm", "0 to 10"},
+        {"2", "$R -o x.wav --fm 1.1:2:17", "--fm", "2 to 16"},
+        {"2", "$R -o x.wav --fm 1-1", "--fm", "use OSC.MOD[:F[:H]]"},
+        {"2", "$R -o x.wav --fm 1.1:2:2:2", "--fm", "use OSC.MOD[:F[:H]]"},
+        {"2", "$R -o x.wav --fm 1.1:3 --fm 1.1:4", "--fm", "give it once"},
+        {"2", "$R -o x.wav --play 1,4", "--play", "1 to 3"},
+        {"2", "$R -o x.wav --osc 0", "--osc", "1 to 3"},
+        {"2", "$R -o x.wav --osc 1 --play 2", "--osc", "see tarmel-render --help"},
+        {"2", "$R -o x.wav --generations 0", "--generations", "1 to 100000"},
+        {"2", "$R -o x.wav --volume 3", "--volume", "see tarmel-render --help"},
+        {"1", "$R -o missing/x.wav", "cannot create a file in missing", "check that the folder"},
+        // A file-size limit makes the write fail part way, as a full disk does.
+        {"1", "ulimit -f 8; trap '' XFSZ; $R -o x.wav", "cannot write x.wav", "is the disk full?"}};
+    const auto has = [&](const std::string& text) { return err_.find(text) != std::string::npos; };
+    for (const auto& [status, command, names, says] : cases) {
+        EXPECT_EQ(std::to_string(run(command)), status) << command;
+        EXPECT_TRUE(err_.find('\n') == err_.size() - 1 && has(names) && has(says)) << err_;
+        EXPECT_EQ(entries(), 1) << command; // keep.wav
     }
-    EXPECT_EQ(files(), (std::vector<std::string>{"a.wav", "b.flac", "c.aiff"}));
+    std::ifstream in(dir_ / "keep.wav");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
 }
 
-TEST_F(RenderCommand, BadInputCreatesNoFile) {
-    for (const char* args : {"--pitch 0", "--fm 2.2:1", "--fm 1.1:3 --fm 1.1:4", "--play 1,9",
-                             "--osc 1 --play 1", "--nonsense"}) {
-        const Result r = run(std::string(args) + " -o " + path("x.wav"));
-        EXPECT_EQ(r.status, 2) << args;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        EXPECT_TRUE(files().empty()) << args;
-    }
-    const Result r = run("-o " + path("x.ogg"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find(".wav, .flac or .aiff"), std::string::npos) << r.err;
-    EXPECT_TRUE(files().empty());
-}
-
-TEST_F(RenderCommand, AnExistingFileIsReplacedOnlyWithForce) {
-    { std::ofstream(path("keep.wav")) << "precious"; }
-    const Result r = run("-o " + path("keep.wav"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
-    std::ifstream in(path("keep.wav"));
-    std::string content;
-    in >> content;
-    EXPECT_EQ(content, "precious");
-    EXPECT_EQ(files(), std::vector<std::string>{"keep.wav"});
-
-    ASSERT_EQ(run("--force -o " + path("keep.wav")).status, 0);
-    EXPECT_EQ(readSoundFile(path("keep.wav")).size(), 44100U);
-    EXPECT_EQ(files(), std::vector<std::string>{"keep.wav"});
-}
-
-TEST_F(RenderCommand, AFailedWriteExitsWithOneAndLeavesNothing) {
-    { std::ofstream(path("plain-file")) << "x"; }
-    for (const std::string& target : {path("missing/x.wav"), path("plain-file/x.wav")}) {
-        const Result r = run("-o " + target);
-        EXPECT_EQ(r.status, 1) << target;
-        EXPECT_NE(r.err.find("tarmel-render: cannot"), std::string::npos) << r.err;
-    }
-    EXPECT_EQ(files(), std::vector<std::string>{"plain-file"});
-}
-
-TEST_F(RenderCommand, AWriteCutShortLikeAFullDiskLeavesNothing) {
-    // A file-size limit of 4 KiB makes the write fail part way, as a full disk does.
-    const std::string limited = "sh -c 'ulimit -f 8; trap \"\" XFSZ; exec \"$0\" \"$@\"' ";
-    const fs::path err = dir_ / "stderr.txt";
-    const std::string cmd =
-        limited + TARMEL_RENDER_PATH + " -o " + path("big.wav") + " 2>" + err.string();
-    const int raw = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 1);
-    std::ifstream in(err);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("cannot write"), std::string::npos) << text.str();
-    fs::remove(err);
-    EXPECT_TRUE(files().empty());
+TEST_F(RenderCommand, WritesTheMixOfTheLastGenerationInTheFormatOfTheExtension) {
+    synth::Parameters fm = {146, 146, 106, 0, {}};
+    fm.modulator(1, 2) = {true, 3, 6};
+    synth::Parameters noise = {98, 115, 98, 700, {}};
+    noise.modulator(2, 1) = {true, 2, 2};
+    noise.modulator(2, 2) = {true, 4, 8};
+    std::ofstream(dir_ / "c.Aiff") << "replaced with --force";
+    expectFile("--pitch 146 --fm 1.3:3:6 --offset3=-40 --play 3,1,3", "a.wav", SF_FORMAT_WAV, fm,
+               {1, 3}, 1);
+    expectFile(
+        "--offset2 17 --attack 700 --fm 2.2 --fm 2.3:4:8 --fm 2.2:2:2 --osc 2 --generations 3",
+        "b.FLAC", SF_FORMAT_FLAC, noise, {2}, 3);
+    expectFile("--force --play 1,2,3", "c.Aiff", SF_FORMAT_AIFF, synth::Parameters{}, {1, 2, 3}, 1);
+    EXPECT_EQ(entries(), 3); // no temporary file left
 }
 
 } // namespace

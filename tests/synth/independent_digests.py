@@ -111,7 +111,9 @@ CASES = [[("start", P98, 0, {})]] + \
     [("zero-negative", (1, 0, -169), 750, {5: (2, 2), 10: (2, 2)})],
     # generation 1 leaves modulator 7 holding exactly 19/32; with pitch2 = 11025 the carrier is exactly +-1 at odd n,
     # so generation 2 has 675 samples landing exactly on .5 (catches rounding that is not ties-to-even)
-    [(None, (4657, 11025, 3675), 0, {7: (1, 10)}), ("round-ties", (4657, 11025, 3675), 0, {7: (0, 10)})]]
+    [(None, (4657, 11025, 3675), 0, {7: (1, 10)}), ("round-ties", (4657, 11025, 3675), 0, {7: (0, 10)})],
+    # pitch1 * F = 32767, the largest product that fits 16 bits; H = 0 on a multiplied phase (modulator 14) is allowed
+    [("edge-ratio-zero", (4681, 98, 98), 0, {1: (7, 2), 13: (2, 0)})]]
 
 
 def all_digests():
