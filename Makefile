@@ -35,9 +35,9 @@ test-asan: deps $(ASAN_BUILD)/build.ninja
 # Ten minutes of repeat on the optimised build, then a long monkey run on the sanitizer build.
 soak: build $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	$(BUILD)/tests/robustness/robustness_soak
+	TARMEL_SOAK_SECONDS=600 $(BUILD)/tests/robustness/robustness --gtest_filter='Repeat.*'
 	TARMEL_MONKEY_ACTIONS=$(MONKEY_ACTIONS) \
-		$(ASAN_BUILD)/tests/robustness/robustness_monkey --gtest_filter='Monkey.*'
+		$(ASAN_BUILD)/tests/robustness/robustness --gtest_filter='Monkey.*'
 
 bench: build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
