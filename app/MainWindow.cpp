@@ -213,11 +213,20 @@ void MainWindow::onRepeatTick() {
 
 void MainWindow::onLetterKey(int key) {
     const std::optional<int16_t> pitch = ui::pitchForKey(key);
-    if (!pitch) {
-        return;
+    if (pitch) {
+        playPitch(*pitch);
     }
-    pitch1_ = *pitch;
-    pitchSlider_->setValue(*pitch);
+}
+
+void MainWindow::playNote(int16_t pitch) {
+    if (QApplication::activeModalWidget() == nullptr) {
+        guarded([this, pitch] { playPitch(pitch); });
+    }
+}
+
+void MainWindow::playPitch(int16_t pitch) {
+    pitch1_ = pitch;
+    pitchSlider_->setValue(pitch);
     generateSound();
 }
 

@@ -48,6 +48,11 @@ public:
     // file that cannot be used is refused with a message and changes nothing.
     void openSettings(const QString& file);
 
+    // A note from a MIDI keyboard: pitch 1 moves to pitch and the sound plays, exactly as for a
+    // letter key, whichever window is active. Ignored while a question or message waits for an
+    // answer, as the letter keys are then.
+    void playNote(int16_t pitch);
+
 protected:
     bool event(QEvent* event) override;
     // Key preview: every key press aimed at this window or one of its controls reaches
@@ -70,6 +75,7 @@ private:
     void stopRepeat();
     void onRepeatTick();
     void onLetterKey(int key);
+    void playPitch(int16_t pitch);
     void onPitchChanged();
     void onOffsetChanged(int oscillator);
     // "reset": silence the voices, open the sound output afresh, modulator outputs back to 1.

@@ -1,0 +1,118 @@
+// Notes from a MIDI keyboard: an output port on a private JACK server (dummy back end, no sound
+// card) sends them to the real program, whose sound is compared with what synth::generate
+// computes at the note's pitch.
+#include "Support.h"
+
+#include <RtMidi.h>
+#include <jack/jack.h>
+
+namespace tarmel::test {
+namespace {
+
+// A JACK server of our own, named so that no other JACK user meets it (the program started
+// meanwhile inherits the name), with an output port "keys:keys" to play notes on.
+class Jack {
+public:
+    Jack() {
+        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+        jack_set_error_function([](const char*) {});
+        jack_set_info_function([](const char*) {});
+        server_ = Session::sh("sh -c 'echo $$; exec jackd -n " + name_ +
+                              " --no-realtime -d dummy -r 44100 -p 128 >/dev/null 2>&1' &");
+        waitUntil([&] { return (client_ = jack_client_open("probe", JackNoStartServer, nullptr)); },
+                  30s, 20ms);
+        keys_ = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "keys");
+        keys_->openVirtualPort("keys");
+    }
+    ~Jack() {
+        if (client_ != nullptr) {
+            jack_client_close(client_);
+        }
+        keys_.reset();
+        Session::sh("kill " + server_);
+        unsetenv("JACK_DEFAULT_SERVER");
+    }
+    bool running() const { return client_ != nullptr; }
+    // Whether the program has connected itself to the port.
+    bool connected() const {
+        return jack_port_connected(jack_port_by_name(client_, "keys:keys")) > 0;
+    }
+    void note(int n) {
+        std::vector<unsigned char> on{0x90, static_cast<unsigned char>(n), 100};
+        keys_->sendMessage(&on);
+    }
+
+private:
+    const std::string name_ = "tarmel-test-" + std::to_string(getpid());
+    std::string server_;
+    jack_client_t* client_ = nullptr;
+    std::unique_ptr<RtMidiOut> keys_; // once the server runs
+};
+
+// How long a sound took from being asked for at sent to its first block handed to the device,
+// measured as the key test does: blocks of 256 frames, 5 whole ms apart, reach the disk driver's
+// file one block period after they went to the device.
+double msToFirstBlock(const Session& s, std::size_t before, Clock::time_point sent) {
+    constexpr long kBlock = 256;
+    constexpr double kPeriodMs = kBlock * 1000 / 44100;
+    Samples tail;
+    waitUntil([&] { return std::ranges::any_of(tail = s.read(before), sounding); }, 15s, 1ms);
+    const long first =
+        static_cast<long>(before) + (std::ranges::find_if(tail, sounding) - tail.begin());
+    const long blocks = (static_cast<long>(before) + std::ssize(tail)) / kBlock - first / kBlock;
+    return MsD(Clock::now() - sent).count() - static_cast<double>(blocks) * kPeriodMs;
+}
+
+// A note is heard exactly as the letter key of its pitch; a burst of 50 notes in 100 ms is
+// played in order, each once, and the last is what sounds at the end. Prints how long each note
+// takes from being sent to the first block of its sound handed to the device.
+TEST(Midi, NotesPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) {
+    Jack jack;
+    ASSERT_TRUE(jack.running()) << "jackd did not start";
+    Session s("midi");
+    ASSERT_TRUE(waitUntil([&] { return jack.connected(); }, 15s)) << "not connected";
+    std::vector<double> ms;
+    for (const auto& [note, pitch] : std::vector<std::pair<int, int16_t>>{
+             {45, 110}, {36, 65}, {61, 277}, {57, 220}, {50, 147}}) {
+        const std::size_t before = s.samples();
+        jack.note(note);
+        ms.push_back(msToFirstBlock(s, before, Clock::now()));
+        EXPECT_EQ(s.secondAfter(before, synthesised(pitch)), synthesised(pitch)) << "note " << note;
+    }
+    std::ranges::sort(ms);
+    std::cout << "note sent to the first block handed to the device: median " << ms[2]
+              << " ms, min " << ms[0] << ", max " << ms[4] << std::endl;
+    RecordProperty("note_to_device_median_ms", std::to_string(ms[2]));
+
+    const auto generated = [&] { return std::ranges::count(s.log("tarmel: generation "), '\n'); };
+    const long before = generated();
+    for (int i = 0; i < 49; ++i) {
+        jack.note(36 + i * 5 % 47); // no two in a row alike: each is computed
+        std::this_thread::sleep_for(2ms);
+    }
+    jack.note(81); // 880 Hz
+    EXPECT_TRUE(waitUntil([&] { return generated() == before + 50; }, 30s))
+        << generated() - before << " of 50 notes played";
+    // The voice goes on from where it was, so only its end is the last note's alone: the last
+    // 20000 sounding samples, once a silent second follows them.
+    ASSERT_TRUE(waitUntil([&] { return s.samples() > 44100 * 3; }, 30s));
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::ranges::none_of(s.read(s.samples() - 44100), sounding); }, 30s, 50ms));
+    const Samples heard = s.read();
+    const Samples last = synthesised(880);
+    const auto end = [](const Samples& v) {
+        return std::find_if(v.rbegin(), v.rend(), sounding).base();
+    };
+    ASSERT_GT(end(heard) - heard.begin(), 20000);
+    EXPECT_TRUE(std::equal(end(last) - 20000, end(last), end(heard) - 20000));
+    EXPECT_FALSE(s.exitStatus()) << "ended";
+}
+
+TEST(Midi, WithoutAnyMidiSystemOneLineSaysSoAndTheKeysPlay) {
+    Session s("no-midi");
+    EXPECT_EQ(s.play("d", synthesised(110)), synthesised(110));
+    EXPECT_EQ(s.sh("grep -c MIDI " + (s.folder / "tarmel.log").string()), "1\n") << s.log("");
+}
+
+} // namespace
+} // namespace tarmel::test
