@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace tarmel::synth {
@@ -20,40 +21,35 @@ struct Where {
 [[noreturn]] void throwFloatingPoint(const std::string& operation, const Where& where);
 [[noreturn]] void throwDivisionByZero(const std::string& operation, const Where& where);
 
+// r, the exact result of a op b, when it fits T; otherwise an OverflowError naming the operation.
+template <class T>
+inline T checked(int64_t r, int64_t a, const char* op, int64_t b, const Where& where) {
+    if (r < std::numeric_limits<T>::min() || r > std::numeric_limits<T>::max()) {
+        throwOverflow(std::to_string(a) + op + std::to_string(b) + " in " +
+                          std::to_string(8 * sizeof(T)) + " bits",
+                      where);
+    }
+    return static_cast<T>(r);
+}
+
 // a * b in 16-bit signed arithmetic.
 inline int16_t mul16(int16_t a, int16_t b, const Where& where) {
-    const int32_t r = int32_t{a} * int32_t{b};
-    if (r < INT16_MIN || r > INT16_MAX) {
-        throwOverflow(std::to_string(a) + " * " + std::to_string(b) + " in 16 bits", where);
-    }
-    return static_cast<int16_t>(r);
+    return checked<int16_t>(int64_t{a} * b, a, " * ", b, where);
 }
 
 // a - b in 16-bit signed arithmetic.
 inline int16_t sub16(int16_t a, int16_t b, const Where& where) {
-    const int32_t r = int32_t{a} - int32_t{b};
-    if (r < INT16_MIN || r > INT16_MAX) {
-        throwOverflow(std::to_string(a) + " - " + std::to_string(b) + " in 16 bits", where);
-    }
-    return static_cast<int16_t>(r);
+    return checked<int16_t>(int64_t{a} - b, a, " - ", b, where);
 }
 
 // a * b in 32-bit signed arithmetic.
 inline int32_t mul32(int32_t a, int32_t b, const Where& where) {
-    const int64_t r = int64_t{a} * int64_t{b};
-    if (r < INT32_MIN || r > INT32_MAX) {
-        throwOverflow(std::to_string(a) + " * " + std::to_string(b) + " in 32 bits", where);
-    }
-    return static_cast<int32_t>(r);
+    return checked<int32_t>(int64_t{a} * b, a, " * ", b, where);
 }
 
 // a + b in 32-bit signed arithmetic.
 inline int32_t add32(int32_t a, int32_t b, const Where& where) {
-    const int64_t r = int64_t{a} + int64_t{b};
-    if (r < INT32_MIN || r > INT32_MAX) {
-        throwOverflow(std::to_string(a) + " + " + std::to_string(b) + " in 32 bits", where);
-    }
-    return static_cast<int32_t>(r);
+    return checked<int32_t>(int64_t{a} + b, a, " + ", b, where);
 }
 
 // A 32-bit value narrowed to 16 bits.
