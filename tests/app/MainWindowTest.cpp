@@ -32,44 +32,43 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Answers every modal message box that comes up while it lives, and notes what each said; a
-// file dialog is given the file.
-class MessageBoxes {
-public:
-    explicit MessageBoxes(QMessageBox::StandardButton answer, const QString& file = {}) {
-        timer_.callOnTimeout([this, answer, file] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                dialog->selectFile(file);
-                static_cast<QDialog*>(dialog)->accept();
-            }
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box != nullptr && box->isVisible()) {
-                seen << box->windowTitle() + ": " + box->text() +
-                            (box->icon() == QMessageBox::Critical ? " [critical]" : "") +
-                            (box->defaultButton() == box->button(QMessageBox::No) ? " [No]" : "");
-                QAbstractButton* button = box->button(answer);
-                (button != nullptr ? button : box->buttons().front())->click();
-            }
-        });
-        timer_.start(5);
-    }
+// Runs act, answering every modal message box that comes up meanwhile with answer and giving a
+// file dialog the file; what the message boxes said.
+template <class Act>
+QStringList answering(QMessageBox::StandardButton answer, const Act& act,
+                      const QString& file = {}) {
     QStringList seen;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialog->selectFile(file);
+            static_cast<QDialog*>(dialog)->accept();
+        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && box->isVisible()) {
+            seen << box->windowTitle() + ": " + box->text() +
+                        (box->icon() == QMessageBox::Critical ? " [critical]" : "") +
+                        (box->defaultButton() == box->button(QMessageBox::No) ? " [No]" : "");
+            QAbstractButton* button = box->button(answer);
+            (button != nullptr ? button : box->buttons().front())->click();
+        }
+    });
+    timer.start(5);
+    act();
+    return seen;
+}
 
-private:
-    QTimer timer_;
-};
-
-// Chooses the action of the window's context menu, giving a file dialog the file and answering
-// every question with answer; what the message boxes said.
+// Chooses the action of the window's context menu as answering does.
 QStringList choose(QWidget& window, const char* action, const QString& file,
                    QMessageBox::StandardButton answer = QMessageBox::Yes) {
-    MessageBoxes boxes(answer, file);
-    for (QAction* a : window.actions()) {
-        if (a->text() == QString::fromUtf8(action)) {
-            a->trigger();
+    const auto trigger = [&] {
+        for (QAction* a : window.actions()) {
+            if (a->text() == QString::fromUtf8(action)) {
+                a->trigger();
+            }
         }
-    }
-    return boxes.seen;
+    };
+    return answering(answer, trigger, file);
 }
 
 // The program's top-level window of that name; windows closed by the user are gone first.
@@ -290,14 +289,15 @@ TEST_F(MainWindowTest, RepeatGeneratesUntilStopAndGoesOnAfterReset) {
     EXPECT_EQ(log_->events.size(), events);
 
     // A failing tick ends the repetition and says so once.
-    MessageBoxes boxes(QMessageBox::Ok);
-    click("Cmdstart");
-    log_->failNext = "play";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.seen.isEmpty(); }));
-    QTest::qWait(50);
-    ASSERT_EQ(boxes.seen.size(), 1);
-    EXPECT_TRUE(boxes.seen[0].contains("could not use the sound output")) << boxes.seen[0];
-    EXPECT_TRUE(boxes.seen[0].contains("press \"reset\"")) << boxes.seen[0];
+    const QStringList seen = answering(QMessageBox::Ok, [&] {
+        click("Cmdstart");
+        log_->failNext = "play";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !control<QTimer>("Timer2")->isActive(); }));
+        QTest::qWait(50);
+    });
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].contains("could not use the sound output")) << seen[0];
+    EXPECT_TRUE(seen[0].contains("press \"reset\"")) << seen[0];
 }
 
 TEST_F(MainWindowTest, ExitAsksAndGoesOnAfterNoOrEndsAfterYes) {
@@ -306,11 +306,8 @@ TEST_F(MainWindowTest, ExitAsksAndGoesOnAfterNoOrEndsAfterYes) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !control("Lblkeys")->isVisible(); }))
         << "hidden while another window is active";
     click("Cmdstart");
-    {
-        MessageBoxes no(QMessageBox::No);
-        click("CmdExit");
-        EXPECT_EQ(no.seen, QStringList{"Quit: Exit? [critical] [No]"});
-    }
+    EXPECT_EQ(answering(QMessageBox::No, [&] { click("CmdExit"); }),
+              QStringList{"Quit: Exit? [critical] [No]"});
     for (const char* name : {"FrmOsc2", "FrmOsc3", "Dialog"}) {
         EXPECT_FALSE(topLevel(name)->isVisible()) << name;
     }
@@ -319,16 +316,12 @@ TEST_F(MainWindowTest, ExitAsksAndGoesOnAfterNoOrEndsAfterYes) {
     click("Cmdstop");
     window_.activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return control("Lblkeys")->isVisible(); }));
-    {
-        // The question comes even when the sound output cannot be opened again.
-        MessageBoxes no(QMessageBox::No);
-        log_->failNext = "open";
-        window_.close();
-        ASSERT_EQ(no.seen.size(), 2);
-        EXPECT_TRUE(no.seen[0].startsWith("Tarmel: Tarmel could not use the sound output"));
-    }
-    MessageBoxes yes(QMessageBox::Yes);
-    click("CmdExit");
+    // The question comes even when the sound output cannot be opened again.
+    log_->failNext = "open";
+    const QStringList seen = answering(QMessageBox::No, [&] { window_.close(); });
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_TRUE(seen[0].startsWith("Tarmel: Tarmel could not use the sound output")) << seen[0];
+    answering(QMessageBox::Yes, [&] { click("CmdExit"); });
     EXPECT_FALSE(window_.isVisible());
 }
 
