@@ -41,7 +41,7 @@ TEST_F(E2e, LettersPlayTheSynthesisedSecondAtTheirPitch) {
 }
 
 TEST_F(E2e, RepeatPlaysAgainAndAgainAndNothingStartsAfterStop) {
-    const Samples sound = synthesised(synth::kStartPitch); // at the start settings
+    const Samples sound = synthesised(98); // at the start settings
     const std::span opening(sound.begin(), 400);
     const auto twice = [&] {
         const Samples all = s.read();
