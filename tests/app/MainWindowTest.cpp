@@ -371,6 +371,11 @@ TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndExportsTheLastOne) {
     files::Settings after = files::readSettings(d + "/b.tarmel");
     after.state = before.state; // the generation since the first save moved the state on
     EXPECT_EQ(after, before);
+    // "reset" puts every modulator output back to 1.
+    click("CmdReset");
+    choose(window_, "Save settings…", dir + "/c.tarmel");
+    EXPECT_TRUE(std::ranges::all_of(files::readSettings(d + "/c.tarmel").state.modOut,
+                                    [](double out) { return out == 1.0; }));
 }
 
 } // namespace
