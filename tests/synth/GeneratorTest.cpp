@@ -13,12 +13,13 @@ TEST(Generator, SkippedGenerationsLeaveTheWavesAndStateOfAFullComputation) {
     modulated.modulator(1, 2) = {true, 3, 4};
     modulated.modulator(3, 3) = {true, 2, 6};
     noisy.modulator(2, 2) = {true, 2, 2};
-    // A generation that is computed or skipped as held, and the generator's two resets.
+    // A generation that is computed or skipped as held, and the generator's two resets. Modulated
+    // settings are computed again while their outputs move on from 1; switched off, modulators
+    // keep their outputs, so plain settings are computed again once.
     enum Step { Computed, Held, ResetOutputs, Forget };
     const std::vector<std::pair<Step, const Parameters*>> steps{
         {Computed, &plain},      {Held, &plain},         {Computed, &modulated},
-        {Computed, &modulated},                      // outputs move from 1
-        {Held, &modulated},      {Computed, &plain}, // switched off: kept outputs
+        {Computed, &modulated},  {Held, &modulated},     {Computed, &plain},
         {Held, &plain},          {Computed, &modulated}, {Held, &modulated},
         {ResetOutputs, nullptr}, {Computed, &modulated}, {Computed, &noisy},
         {Computed, &noisy},      {Forget, nullptr},      {Computed, &noisy},
