@@ -20,21 +20,14 @@ double cpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-QWidget* window(const char* name) {
+// The control of that name on the top-level window of that name.
+template <class T> T* control(const char* window, const QString& name) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QLatin1String(name)) {
-            return w;
+        if (w->objectName() == QLatin1String(window)) {
+            return w->findChild<T*>(name);
         }
     }
     return nullptr;
-}
-
-void click(const char* window, const QString& name) {
-    ::window(window)->findChild<QAbstractButton*>(name)->click();
-}
-
-void set(const char* window, const char* name, int value) {
-    ::window(window)->findChild<QAbstractSlider*>(name)->setValue(value);
 }
 
 } // namespace
@@ -44,32 +37,30 @@ int main(int argc, char** argv) {
     qputenv("SDL_AUDIODRIVER", "dummy");
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    const char* settings[] = {"all off", "all on but random", "random on",
-                              "random on, never reseeded"};
-    for (const std::string setting : settings) {
+    for (const std::string setting :
+         {"all off", "all on but random", "random on", "random on, never reseeded"}) {
         tarmel::audio::SdlDevice device;
         tarmel::app::MainWindow main([&device] { return device.openOutput(); });
         main.load();
         main.show();
-        click("Frmtarmel", "CmdOsc2");
-        click("Frmtarmel", "CmdOsc3");
-        if (setting == "all on but random") {
-            for (const char* name : {"Frmtarmel", "FrmOsc2", "FrmOsc3"}) {
-                for (int i = 0; i < 5; ++i) {
-                    if (name != std::string("FrmOsc2") || i != 2) {
-                        click(name, QStringLiteral("ChkFm(%1)").arg(i));
-                    }
+        control<QAbstractButton>("Frmtarmel", "CmdOsc2")->click();
+        control<QAbstractButton>("Frmtarmel", "CmdOsc3")->click();
+        for (const char* name : {"Frmtarmel", "FrmOsc2", "FrmOsc3"}) {
+            for (int i = 0; i < 5; ++i) {
+                // Oscillator 2's third modulator is the random one.
+                const bool random = name == std::string("FrmOsc2") && i == 2;
+                if (setting == "all on but random" ? !random
+                                                   : random && setting.starts_with("random")) {
+                    control<QAbstractButton>(name, QStringLiteral("ChkFm(%1)").arg(i))->click();
                 }
             }
-        } else if (setting != "all off") {
-            click("FrmOsc2", "ChkFm(2)");
         }
         if (setting == "random on, never reseeded") {
-            set("Frmtarmel", "VScroll1", 1);
-            set("FrmOsc2", "sliderFm(2)", 1);
-            set("FrmOsc2", "sliderharmon(2)", 16);
+            control<QAbstractSlider>("Frmtarmel", "VScroll1")->setValue(1);
+            control<QAbstractSlider>("FrmOsc2", "sliderFm(2)")->setValue(1);
+            control<QAbstractSlider>("FrmOsc2", "sliderharmon(2)")->setValue(16);
         }
-        click("Frmtarmel", "Cmdstart");
+        control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
         const double start = cpuSeconds();
         QTimer::singleShot(static_cast<int>(seconds * 1000), &app,
                            [] { QCoreApplication::exit(0); });

@@ -2,6 +2,7 @@
 #include "audio/Mixer.h"
 #include "audio/SdlDevice.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -12,14 +13,13 @@
 namespace tarmel::audio {
 namespace {
 
+using namespace std::chrono_literals;
 using Samples = std::vector<int16_t>;
 
 // A second whose samples tell where they stand: base + n.
 Samples ramp(int base) {
     Samples s(kVoiceFrames);
-    for (int n = 0; n < kVoiceFrames; ++n) {
-        s[static_cast<std::size_t>(n)] = static_cast<int16_t>((base + n) % 30000);
-    }
+    std::ranges::generate(s, [n = base]() mutable { return static_cast<int16_t>(n++ % 30000); });
     return s;
 }
 
@@ -27,16 +27,13 @@ VoiceSamples view(const Samples& s) {
     return VoiceSamples(s.data(), kVoiceFrames);
 }
 
+// That many frames of the mixer, rendered block frames at a time.
 Samples render(Mixer& mixer, int frames, int block = 512) {
     Samples out(static_cast<std::size_t>(frames));
     for (int done = 0; done < frames; done += block) {
         mixer.render(out.data() + done, std::min(block, frames - done));
     }
     return out;
-}
-
-Samples part(const Samples& s, int from, int count) {
-    return {s.begin() + from, s.begin() + from + count};
 }
 
 TEST(Mixer, PlaysRewritesStopsAndMixesVoicesSampleExactly) {
@@ -46,16 +43,16 @@ TEST(Mixer, PlaysRewritesStopsAndMixesVoicesSampleExactly) {
     mixer->write(0, view(a));
     EXPECT_EQ(render(*mixer, 600), Samples(600, 0)) << "written but not played";
     mixer->play(0);
-    EXPECT_EQ(render(*mixer, 1000, 300), part(a, 0, 1000));
+    EXPECT_EQ(render(*mixer, 1000, 300), Samples(&a[0], &a[1000]));
     mixer->play(0);           // a sounding voice goes on where it is
     mixer->write(0, view(b)); // rewritten while it sounds: the position goes on
-    EXPECT_EQ(render(*mixer, 1000), part(b, 1000, 1000));
+    EXPECT_EQ(render(*mixer, 1000), Samples(&b[1000], &b[2000]));
     mixer->stop(0);
     EXPECT_EQ(render(*mixer, 100), Samples(100, 0));
     mixer->play(0); // after a stop it starts again from its beginning, and plays once
-    const Samples whole = render(*mixer, kVoiceFrames + 512);
-    EXPECT_EQ(part(whole, 0, kVoiceFrames), b);
-    EXPECT_EQ(part(whole, kVoiceFrames, 512), Samples(512, 0));
+    Samples whole = b;
+    whole.resize(kVoiceFrames + 512);
+    EXPECT_EQ(render(*mixer, kVoiceFrames + 512), whole);
 
     // Voices are summed in 32 bits and clamped to 16.
     for (int v = 0; v < kVoices; ++v) {
@@ -76,15 +73,14 @@ TEST(Mixer, PlaysRewritesStopsAndMixesVoicesSampleExactly) {
 // SDL's disk driver writes the device's output to a file at the pace of a sound card; the
 // samples from the first sound on, once count of them are there.
 Samples heard(const std::string& file, std::size_t count) {
-    for (int tries = 0; tries < 1500; ++tries) {
-        std::ifstream in(file, std::ios::binary);
+    for (int tries = 0; tries < 1500; ++tries, std::this_thread::sleep_for(20ms)) {
         Samples all(std::filesystem::file_size(file) / 2);
-        in.read(reinterpret_cast<char*>(all.data()), static_cast<std::streamsize>(all.size() * 2));
-        const auto first = std::find_if(all.begin(), all.end(), [](int16_t s) { return s != 0; });
+        std::ifstream(file, std::ios::binary)
+            .read(reinterpret_cast<char*>(all.data()), std::ssize(all) * 2);
+        const auto first = std::ranges::find_if(all, [](int16_t s) { return s != 0; });
         if (all.end() - first >= static_cast<std::ptrdiff_t>(count)) {
             return {first, first + static_cast<std::ptrdiff_t>(count)};
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return {};
 }
@@ -102,13 +98,14 @@ TEST(SdlDevice, PlaysAVoiceAndReopensAfterTheDeviceIsLost) {
         try {
             output->write(0, view(sound));
             output->play(0);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(10ms);
         } catch (const SoundError& e) {
             refusal = e.what();
         }
     }
-    EXPECT_NE(refusal.find("no longer available"), std::string::npos) << refusal;
-    EXPECT_NE(refusal.find("Press reset"), std::string::npos) << refusal;
+    EXPECT_TRUE(refusal.find("no longer available") != std::string::npos &&
+                refusal.find("Press reset") != std::string::npos)
+        << refusal;
     output->stop(0); // never fails
     output.reset();
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
@@ -121,8 +118,7 @@ TEST(SdlDevice, PlaysAVoiceAndReopensAfterTheDeviceIsLost) {
     device.reset(); // SDL's audio stops with the last device
 
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    SdlDevice none;
-    EXPECT_THROW(none.openOutput(), SoundError);
+    EXPECT_THROW(SdlDevice().openOutput(), SoundError);
 }
 
 } // namespace

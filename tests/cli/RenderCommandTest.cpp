@@ -19,6 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string contents(const fs::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 class RenderCommand : public testing::Test {
 protected:
     RenderCommand() { fs::create_directories(dir_); }
@@ -26,19 +31,15 @@ protected:
 
     // Runs the shell command in the test folder, with $R naming tarmel-render; keeps its stderr.
     int run(const std::string& command) {
-        const std::string line = "cd '" + dir_.string() + "' || exit 99; R='" + TARMEL_RENDER_PATH +
-                                 "'; " + command + " 2>../stderr";
-        const int status = std::system(line.c_str());
-        std::ifstream in(root_ / "stderr");
-        err_.assign(std::istreambuf_iterator<char>(in), {});
+        const int status = std::system(("cd '" + dir_.string() + "' || exit 99; R='" +
+                                        TARMEL_RENDER_PATH + "'; " + command + " 2>../stderr")
+                                           .c_str());
+        err_ = contents(root_ / "stderr");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     // Files and folders in the test folder and below, hidden temporary files included.
-    long entries() const {
-        using Walk = fs::recursive_directory_iterator;
-        return std::distance(Walk(dir_), Walk());
-    }
+    long entries() const { return std::distance(fs::recursive_directory_iterator(dir_), {}); }
 
     // The file written for args must be 16-bit mono 44100 Hz in the given container and hold the
     // sum, clamped to 16 bits, of the heard oscillators of the last of that many generations
@@ -101,14 +102,14 @@ TEST_F(RenderCommand, RefusalsAndFailedWritesExplainInOneLineAndLeaveTheFilesAlo
         {"1", "$R -o missing/x.wav", "cannot create a file in missing", "check that the folder"},
         // A file-size limit makes the write fail part way, as a full disk does.
         {"1", "ulimit -f 8; trap '' XFSZ; $R -o x.wav", "cannot write x.wav", "is the disk full?"}};
-    const auto has = [&](const std::string& text) { return err_.find(text) != std::string::npos; };
     for (const auto& [status, command, names, says] : cases) {
         EXPECT_EQ(std::to_string(run(command)), status) << command;
-        EXPECT_TRUE(err_.find('\n') == err_.size() - 1 && has(names) && has(says)) << err_;
+        EXPECT_TRUE(err_.find('\n') == err_.size() - 1 && err_.find(names) != std::string::npos &&
+                    err_.find(says) != std::string::npos)
+            << err_;
         EXPECT_EQ(entries(), 1) << command; // keep.wav
     }
-    std::ifstream in(dir_ / "keep.wav");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
+    EXPECT_EQ(contents(dir_ / "keep.wav"), "precious");
 }
 
 TEST_F(RenderCommand, WritesTheMixOfTheLastGenerationInTheFormatOfTheExtension) {

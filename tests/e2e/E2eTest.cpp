@@ -40,26 +40,6 @@ TEST_F(E2e, LettersPlayTheSynthesisedSecondAtTheirPitch) {
     RecordProperty("key_to_device_median_ms", std::to_string(ms[2]));
 }
 
-TEST_F(E2e, RepeatPlaysAgainAndAgainAndNothingStartsAfterStop) {
-    const Samples sound = synthesised(synth::kStartPitch); // at the start settings
-    const std::span opening(sound.begin(), 400);
-    const auto twice = [&] {
-        const Samples all = s.read();
-        const auto once = std::ranges::search(all, opening).end();
-        return !std::ranges::search(once, all.end(), opening.begin(), opening.end()).empty();
-    };
-    s.click(s.main, 9000, 600); // "repeat"
-    EXPECT_TRUE(waitUntil(twice, 20s, 50ms)) << "not played again";
-    s.click(s.main, 9000, 1200); // "stop"
-    // Repetitions follow each other far closer: two silent seconds mean no new one starts.
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return std::ranges::none_of(s.read(std::max(s.samples(), 88200UL) - 88200), sounding);
-        },
-        20s, 50ms))
-        << "sounds kept coming after stop";
-}
-
 TEST_F(E2e, ModulatorOfOscillatorTwoShapesTheSoundOfPlayBoxTwo) {
     s.click(s.main, 9000, 2280); // "Osc2"
     const ui::TwipRect& box = ui::oscillatorWindowLayout(2).control("ChkFm(1)").at;
@@ -69,15 +49,6 @@ TEST_F(E2e, ModulatorOfOscillatorTwoShapesTheSoundOfPlayBoxTwo) {
     synth::Parameters p;
     p.modulator(2, 1) = {true, 2, 2};
     EXPECT_EQ(s.play("k", synthesised(146, p, 2)), synthesised(146, p, 2));
-}
-
-TEST_F(E2e, ExitAnsweredNoGoesOnAndYesEndsWithStatusZero) {
-    s.click(s.main, 9000, 3600);                                        // "Exit"
-    s.xdo("windowfocus --sync " + s.find("Quit", 15s) + " key Return"); // No is the default
-    EXPECT_EQ(s.play("y", synthesised(220)), synthesised(220));
-    s.click(s.main, 9000, 3600);
-    s.xdo("windowfocus --sync " + s.find("Quit", 15s) + " key y");
-    EXPECT_EQ(s.exitStatus(15s), std::optional(0));
 }
 
 TEST_F(E2e, TerminateSignalEndsTheProgram) {

@@ -38,13 +38,21 @@ struct Monkey {
         return "mousemove --window " + w + " " + num(std::max(0, r.left() + pick(r.width()))) +
                " " + num(std::max(0, r.top() + pick(r.height()))) + " ";
     }
-    // Clicks c of window w; a box on its square, so that the click surely ticks or clears it.
+    // Clicks c of window w; a box on its square, so that the click surely ticks or clears it, and
+    // anything else above the main window's boxes: the play boxes' captions overlap them by a
+    // pixel row, where a click would tick or clear a box unnoticed.
     void click(const std::string& w, const ControlLayout& c) {
         const bool box = c.kind == ControlKind::CheckBox;
         if (box && w == s.main && !flipped.erase(&c)) {
             flipped.insert(&c);
         }
-        const QRect r = ui::toPixels(c.at);
+        QRect r = ui::toPixels(c.at);
+        for (const ControlLayout& b : kMain.controls) {
+            const QRect onBox = ui::toPixels(b.at);
+            if (!box && w == s.main && b.kind == ControlKind::CheckBox && r.intersects(onBox)) {
+                r.setBottom(onBox.top() - 1);
+            }
+        }
         act(at(w, box ? QRect(r.left() + 6, r.top() + 8, 1, 1) : r) + "click --delay 0 1");
     }
     void clickMain(const char* name) { click(s.main, kMain.control(name)); }

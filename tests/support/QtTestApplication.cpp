@@ -5,16 +5,14 @@
 
 namespace {
 
-class QtApplicationEnvironment : public testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
+struct QtApplicationEnvironment : testing::Environment {
+    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
 
-private:
-    int argc_ = 1;
-    char name_[16] = "tarmel-tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
+    int argc = 1;
+    char name[16] = "tarmel-tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
 };
 
 // Registered during static initialisation, before gtest_main runs the tests.

@@ -39,8 +39,6 @@ public:
         log_->voices.fill(std::vector<int16_t>(audio::kVoiceFrames, 0));
     }
     ~RecordingOutput() override { log_->events.emplace_back("close"); }
-    RecordingOutput(const RecordingOutput&) = delete;
-    RecordingOutput& operator=(const RecordingOutput&) = delete;
 
     void write(int voice, audio::VoiceSamples samples) override {
         log_->record("write", "write " + std::to_string(voice));

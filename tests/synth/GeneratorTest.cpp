@@ -8,47 +8,41 @@ namespace {
 
 TEST(Generator, SkippedGenerationsLeaveTheWavesAndStateOfAFullComputation) {
     Parameters plain;
-    Parameters modulated = plain;
+    Parameters modulated;
+    Parameters noisy;
     modulated.modulator(1, 2) = {true, 3, 4};
     modulated.modulator(3, 3) = {true, 2, 6};
-    Parameters noisy = plain;
     noisy.modulator(2, 2) = {true, 2, 2};
-    enum Step { Generate, ResetOutputs, Forget };
-    struct Case {
-        Step step;
-        const Parameters* params;
-        bool held; // whether the generation is skipped
-    };
-    const std::vector<Case> steps{
-        {Generate, &plain, false},     {Generate, &plain, true},
-        {Generate, &modulated, false}, {Generate, &modulated, false}, // outputs move from 1
-        {Generate, &modulated, true},  {Generate, &plain, false},     // switched off: kept outputs
-        {Generate, &plain, true},      {Generate, &modulated, false},
-        {Generate, &modulated, true},  {ResetOutputs, nullptr, false},
-        {Generate, &modulated, false}, {Generate, &noisy, false},
-        {Generate, &noisy, false},     {Forget, nullptr, false},
-        {Generate, &noisy, false},     {Generate, &modulated, false}};
+    // A generation that is computed or skipped as held, and the generator's two resets. Modulated
+    // settings are computed again while their outputs move on from 1; switched off, modulators
+    // keep their outputs, so plain settings are computed again once.
+    enum Step { Computed, Held, ResetOutputs, Forget };
+    const std::vector<std::pair<Step, const Parameters*>> steps{
+        {Computed, &plain},      {Held, &plain},         {Computed, &modulated},
+        {Computed, &modulated},  {Held, &modulated},     {Computed, &plain},
+        {Held, &plain},          {Computed, &modulated}, {Held, &modulated},
+        {ResetOutputs, nullptr}, {Computed, &modulated}, {Computed, &noisy},
+        {Computed, &noisy},      {Forget, nullptr},      {Computed, &noisy},
+        {Computed, &modulated}};
     Generator generator;
     SynthState state;
     auto waves = std::make_unique<Waves>();
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const Case& c = steps[i];
-        if (c.step == ResetOutputs) {
+        const auto [step, p] = steps[i];
+        if (step == ResetOutputs) {
             generator.resetOutputs();
             state.setFifteenOutputs();
-            continue;
-        }
-        if (c.step == Forget) {
+        } else if (step == Forget) {
             generator.forgetWaves();
-            continue;
+        } else {
+            EXPECT_EQ(generator.holds(*p), step == Held) << "step " << i;
+            if (!generator.holds(*p)) {
+                generator.generate(*p);
+            }
+            generate(*p, state, *waves);
+            ASSERT_EQ(generator.state(), state) << "step " << i;
+            ASSERT_EQ(generator.waves(), *waves) << "step " << i;
         }
-        EXPECT_EQ(generator.holds(*c.params), c.held) << "step " << i;
-        if (!generator.holds(*c.params)) {
-            generator.generate(*c.params);
-        }
-        generate(*c.params, state, *waves);
-        ASSERT_EQ(generator.state(), state) << "step " << i;
-        ASSERT_EQ(generator.waves(), *waves) << "step " << i;
     }
 }
 
