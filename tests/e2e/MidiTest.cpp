@@ -34,10 +34,9 @@ public:
         Session::sh("kill " + server_);
         unsetenv("JACK_DEFAULT_SERVER");
     }
-    bool running() const { return client_ != nullptr; }
-    // Whether the program has connected itself to the port.
+    // Whether the server runs and the program has connected itself to the port.
     bool connected() const {
-        return jack_port_connected(jack_port_by_name(client_, "keys:keys")) > 0;
+        return client_ && jack_port_connected(jack_port_by_name(client_, "keys:keys")) > 0;
     }
     void note(int n) {
         std::vector<unsigned char> on{0x90, static_cast<unsigned char>(n), 100};
@@ -51,40 +50,23 @@ private:
     std::unique_ptr<RtMidiOut> keys_; // once the server runs
 };
 
-// How long a sound took from being asked for at sent to its first block handed to the device,
-// measured as the key test does: blocks of 256 frames, 5 whole ms apart, reach the disk driver's
-// file one block period after they went to the device.
-double msToFirstBlock(const Session& s, std::size_t before, Clock::time_point sent) {
-    constexpr long kBlock = 256;
-    constexpr double kPeriodMs = kBlock * 1000 / 44100;
-    Samples tail;
-    waitUntil([&] { return std::ranges::any_of(tail = s.read(before), sounding); }, 15s, 1ms);
-    const long first =
-        static_cast<long>(before) + (std::ranges::find_if(tail, sounding) - tail.begin());
-    const long blocks = (static_cast<long>(before) + std::ssize(tail)) / kBlock - first / kBlock;
-    return MsD(Clock::now() - sent).count() - static_cast<double>(blocks) * kPeriodMs;
-}
-
 // A note is heard exactly as the letter key of its pitch; a burst of 50 notes in 100 ms is
 // played in order, each once, and the last is what sounds at the end. Prints how long each note
 // takes from being sent to the first block of its sound handed to the device.
 TEST(Midi, NotesPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) {
     Jack jack;
-    ASSERT_TRUE(jack.running()) << "jackd did not start";
     Session s("midi");
-    ASSERT_TRUE(waitUntil([&] { return jack.connected(); }, 15s)) << "not connected";
+    ASSERT_TRUE(waitUntil([&] { return jack.connected(); }, 15s))
+        << "jackd did not start, or no connection";
     std::vector<double> ms;
     for (const auto& [note, pitch] : std::vector<std::pair<int, int16_t>>{
              {45, 110}, {36, 65}, {61, 277}, {57, 220}, {50, 147}}) {
         const std::size_t before = s.samples();
         jack.note(note);
-        ms.push_back(msToFirstBlock(s, before, Clock::now()));
+        ms.push_back(s.msToFirstBlock(before, Clock::now()));
         EXPECT_EQ(s.secondAfter(before, synthesised(pitch)), synthesised(pitch)) << "note " << note;
     }
-    std::ranges::sort(ms);
-    std::cout << "note sent to the first block handed to the device: median " << ms[2]
-              << " ms, min " << ms[0] << ", max " << ms[4] << std::endl;
-    RecordProperty("note_to_device_median_ms", std::to_string(ms[2]));
+    reportMedian("note_to_device_ms", ms);
 
     const auto generated = [&] { return std::ranges::count(s.log("tarmel: generation "), '\n'); };
     const long before = generated();
@@ -97,7 +79,6 @@ TEST(Midi, NotesPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) {
         << generated() - before << " of 50 notes played";
     // The voice goes on from where it was, so only its end is the last note's alone: the last
     // 20000 sounding samples, once a silent second follows them.
-    ASSERT_TRUE(waitUntil([&] { return s.samples() > 44100 * 3; }, 30s));
     ASSERT_TRUE(waitUntil(
         [&] { return std::ranges::none_of(s.read(s.samples() - 44100), sounding); }, 30s, 50ms));
     const Samples heard = s.read();
@@ -105,15 +86,8 @@ TEST(Midi, NotesPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) {
     const auto end = [](const Samples& v) {
         return std::find_if(v.rbegin(), v.rend(), sounding).base();
     };
-    ASSERT_GT(end(heard) - heard.begin(), 20000);
     EXPECT_TRUE(std::equal(end(last) - 20000, end(last), end(heard) - 20000));
     EXPECT_FALSE(s.exitStatus()) << "ended";
-}
-
-TEST(Midi, WithoutAnyMidiSystemOneLineSaysSoAndTheKeysPlay) {
-    Session s("no-midi");
-    EXPECT_EQ(s.play("d", synthesised(110)), synthesised(110));
-    EXPECT_EQ(s.sh("grep -c MIDI " + (s.folder / "tarmel.log").string()), "1\n") << s.log("");
 }
 
 } // namespace

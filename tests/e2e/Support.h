@@ -58,6 +58,14 @@ inline Samples synthesised(int16_t pitch, synth::Parameters p = {}, std::size_t 
     return {(*waves)[oscillator - 1].begin(), (*waves)[oscillator - 1].begin() + 44100};
 }
 
+// Prints and records five timings by their median, with their spread.
+inline void reportMedian(const std::string& name, std::vector<double> ms) {
+    std::ranges::sort(ms);
+    std::cout << name << ": " << ms[2] << " (min " << ms[0] << ", max " << ms[4] << ")"
+              << std::endl;
+    ::testing::Test::RecordProperty(name, std::to_string(ms[2]));
+}
+
 // tarmel on a display of its own, with its files (tarmel.log, sound.raw, xvfb.log) in a private
 // folder that a failing test leaves in place.
 class Session {
@@ -184,6 +192,24 @@ public:
             },
             timeout, 20ms);
         return heard;
+    }
+
+    // How long a sound asked for at sent, while the recording held before samples, took to its
+    // first block handed to the device. SDL hands over 256 frames at a time (the program's
+    // setting), and the disk driver writes them, 5 whole ms apart (256 * 1000 / 44100), through a
+    // stdio buffer that reaches the file when the next block is written into a full buffer: the
+    // last block in the file went to the device one block period before it showed there, each
+    // earlier block one period before that.
+    double msToFirstBlock(std::size_t before, Clock::time_point sent) const {
+        constexpr long kBlock = 256;
+        constexpr double kPeriodMs = kBlock * 1000 / 44100;
+        Samples tail;
+        waitUntil([&] { return std::ranges::any_of(tail = read(before), sounding); }, 15s, 1ms);
+        const auto start = static_cast<long>(before);
+        const long first = start + (std::ranges::find_if(tail, sounding) - tail.begin());
+        // The block with the first sound, and those after it in the file.
+        const long blocks = (start + std::ssize(tail)) / kBlock - first / kBlock;
+        return MsD(Clock::now() - sent).count() - static_cast<double>(blocks) * kPeriodMs;
     }
 
     // What the log's lines that start with prefix go on with, each ending with a new line.
