@@ -38,11 +38,6 @@ TEST_F(E2e, ModulatorOfOscillatorTwoShapesTheSoundOfPlayBoxTwo) {
     EXPECT_EQ(s.play("k", synthesised(146, p, 2)), synthesised(146, p, 2));
 }
 
-TEST_F(E2e, TerminateSignalEndsTheProgram) {
-    ASSERT_EQ(kill(s.pid, SIGTERM), 0);
-    EXPECT_TRUE(s.exitStatus(5s));
-}
-
 TEST(E2eStart, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
     Session s("no-device", "SDL_AUDIODRIVER=no-such-driver", "Tarmel");
     EXPECT_EQ(s.find(std::string(ui::mainWindowLayout().caption)), "") << "a main window";
