@@ -16,89 +16,77 @@ namespace {
 using namespace std::chrono_literals;
 using Samples = std::vector<int16_t>;
 
-// A second whose samples tell where they stand: base + n.
-Samples ramp(int base) {
-    Samples s(kVoiceFrames);
+// Samples that tell where they stand: base + n, a second of them unless told.
+Samples ramp(int base, int count = kVoiceFrames) {
+    Samples s(static_cast<std::size_t>(count));
     std::ranges::generate(s, [n = base]() mutable { return static_cast<int16_t>(n++ % 30000); });
     return s;
 }
 
-VoiceSamples view(const Samples& s) {
-    return VoiceSamples(s.data(), kVoiceFrames);
-}
-
-// That many frames of the mixer, rendered block frames at a time.
-Samples render(Mixer& mixer, int frames, int block = 512) {
+// That many frames of the mixer, rendered in one call; the mixer itself works in shorter chunks.
+Samples render(Mixer& mixer, int frames) {
     Samples out(static_cast<std::size_t>(frames));
-    for (int done = 0; done < frames; done += block) {
-        mixer.render(out.data() + done, std::min(block, frames - done));
-    }
+    mixer.render(out.data(), frames);
     return out;
 }
 
 TEST(Mixer, PlaysRewritesStopsAndMixesVoicesSampleExactly) {
     auto mixer = std::make_unique<Mixer>();
-    const Samples a = ramp(0);
-    const Samples b = ramp(7000);
-    mixer->write(0, view(a));
+    mixer->write(0, VoiceSamples(ramp(0)));
     EXPECT_EQ(render(*mixer, 600), Samples(600, 0)) << "written but not played";
     mixer->play(0);
-    EXPECT_EQ(render(*mixer, 1000, 300), Samples(&a[0], &a[1000]));
-    mixer->play(0);           // a sounding voice goes on where it is
-    mixer->write(0, view(b)); // rewritten while it sounds: the position goes on
-    EXPECT_EQ(render(*mixer, 1000), Samples(&b[1000], &b[2000]));
+    EXPECT_EQ(render(*mixer, 1000), ramp(0, 1000));
+    mixer->play(0);                            // a sounding voice goes on where it is
+    mixer->write(0, VoiceSamples(ramp(7000))); // rewritten while it sounds: the position goes on
+    EXPECT_EQ(render(*mixer, 1000), ramp(8000, 1000));
+    // After a stop it starts again from its beginning (a stop that did not silence it would leave
+    // it going on from where it was), and plays once.
     mixer->stop(0);
-    EXPECT_EQ(render(*mixer, 100), Samples(100, 0));
-    mixer->play(0); // after a stop it starts again from its beginning, and plays once
-    Samples whole = b;
-    whole.resize(kVoiceFrames + 512);
-    EXPECT_EQ(render(*mixer, kVoiceFrames + 512), whole);
+    mixer->play(0);
+    EXPECT_EQ(render(*mixer, kVoiceFrames), ramp(7000));
+    EXPECT_EQ(render(*mixer, 512), Samples(512, 0));
 
-    // Voices are summed in 32 bits and clamped to 16.
-    for (int v = 0; v < kVoices; ++v) {
-        mixer->write(v, view(Samples(kVoiceFrames, v == 2 ? 5 : 30000)));
-        mixer->play(v);
+    // Voices are summed in 32 bits and clamped to 16: a level on two voices, 5 on the third, and
+    // the mix.
+    for (const auto& [level, mix] : {std::pair{30000, 32767}, std::pair{-30000, -32768}}) {
+        for (int v = 0; v < kVoices; ++v) {
+            mixer->write(v, VoiceSamples(Samples(kVoiceFrames, int16_t(v == 2 ? 5 : level))));
+            mixer->play(v);
+        }
+        EXPECT_EQ(render(*mixer, 10), Samples(10, int16_t(mix)));
     }
-    EXPECT_EQ(render(*mixer, 10), Samples(10, 32767));
-    mixer->write(0, view(Samples(kVoiceFrames, -30000)));
-    mixer->write(1, view(Samples(kVoiceFrames, -30000)));
-    EXPECT_EQ(render(*mixer, 10), Samples(10, -32768));
-    mixer->stop(0);
-    EXPECT_EQ(render(*mixer, 10), Samples(10, -29995));
     mixer->clear();
     mixer->play(1);
     EXPECT_EQ(render(*mixer, 10), Samples(10, 0)) << "cleared voices are silent";
 }
 
-// SDL's disk driver writes the device's output to a file at the pace of a sound card; the
-// samples from the first sound on, once count of them are there.
-Samples heard(const std::string& file, std::size_t count) {
+// SDL's disk driver writes the device's output to a file at the pace of a sound card; a voice's
+// worth of samples from the first sound on, once they are there.
+Samples heard(const std::string& file) {
     for (int tries = 0; tries < 1500; ++tries, std::this_thread::sleep_for(20ms)) {
         Samples all(std::filesystem::file_size(file) / 2);
         std::ifstream(file, std::ios::binary)
             .read(reinterpret_cast<char*>(all.data()), std::ssize(all) * 2);
         const auto first = std::ranges::find_if(all, [](int16_t s) { return s != 0; });
-        if (all.end() - first >= static_cast<std::ptrdiff_t>(count)) {
-            return {first, first + static_cast<std::ptrdiff_t>(count)};
+        if (all.end() - first >= kVoiceFrames) {
+            return {first, first + kVoiceFrames};
         }
     }
     return {};
 }
 
 TEST(SdlDevice, PlaysAVoiceAndReopensAfterTheDeviceIsLost) {
-    const std::string file = std::filesystem::temp_directory_path() /
-                             ("tarmel-disk-" + std::to_string(getpid()) + ".raw");
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_THROW(SdlDevice().openOutput(), SoundError);
+    const std::string file = testing::TempDir() + "tarmel-" + std::to_string(getpid()) + ".raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/full", 1); // a device that cannot write is lost
-    const Samples sound = ramp(1);
-    auto device = std::make_unique<SdlDevice>();
-    auto output = device->openOutput();
+    SdlDevice device;
+    auto output = device.openOutput();
     std::string refusal;
-    for (int i = 0; i < 500 && refusal.empty(); ++i) {
+    for (int i = 0; i < 500 && refusal.empty(); ++i, std::this_thread::sleep_for(10ms)) {
         try {
-            output->write(0, view(sound));
-            output->play(0);
-            std::this_thread::sleep_for(10ms);
+            output->write(0, VoiceSamples(ramp(1)));
         } catch (const SoundError& e) {
             refusal = e.what();
         }
@@ -109,16 +97,11 @@ TEST(SdlDevice, PlaysAVoiceAndReopensAfterTheDeviceIsLost) {
     output->stop(0); // never fails
     output.reset();
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    output = device->openOutput();
-    output->write(2, view(sound));
+    output = device.openOutput();
+    output->write(2, VoiceSamples(ramp(1)));
     output->play(2);
-    EXPECT_EQ(heard(file, kVoiceFrames), sound);
+    EXPECT_EQ(heard(file), ramp(1));
     std::filesystem::remove(file);
-    output.reset();
-    device.reset(); // SDL's audio stops with the last device
-
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    EXPECT_THROW(SdlDevice().openOutput(), SoundError);
 }
 
 } // namespace
