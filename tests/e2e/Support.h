@@ -153,12 +153,6 @@ public:
             timeout, 20ms);
         return id.substr(0, id.find('\n'));
     }
-    // Clicks 6 and 8 pixels into the control whose top left corner is at (left, top) twips. No
-    // --sync: it waits for the pointer to move, forever when it is there already.
-    void click(const std::string& w, int left, int top) const {
-        xdo("mousemove --window " + w + " " + std::to_string(ui::twipsToPixels(left) + 6) + " " +
-            std::to_string(ui::twipsToPixels(top) + 8) + " click --delay 0 1");
-    }
     // What the main window plays for key: the second lined up on expected, as secondAfter. No
     // window manager runs: xdotool gives the window the focus and waits until it has it.
     Samples play(const std::string& key, const Samples& expected) const {
