@@ -13,15 +13,11 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
-
 // The control of that name on the top-level window of that name.
-template <class T> T* control(const char* window, const QString& name) {
+template <class T> static T* control(const char* window, const QString& name) {
     const QWidgetList all = QApplication::topLevelWidgets();
     return (*std::ranges::find(all, QString(window), &QWidget::objectName))->findChild<T*>(name);
 }
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -40,8 +36,7 @@ int main(int argc, char** argv) {
             for (int i = 0; i < 5; ++i) {
                 // Oscillator 2's third modulator is the random one.
                 const bool random = name == std::string("FrmOsc2") && i == 2;
-                if (setting == "all on but random" ? !random
-                                                   : random && setting.starts_with("random")) {
+                if (random ? setting.starts_with("random") : setting == "all on but random") {
                     control<QAbstractButton>(name, QStringLiteral("ChkFm(%1)").arg(i))->click();
                 }
             }
@@ -58,5 +53,4 @@ int main(int argc, char** argv) {
         std::printf("repeat for %.0f s, %-26s: %5.1f %% of one core\n", seconds, setting.c_str(),
                     100.0 * double(std::clock() - start) / CLOCKS_PER_SEC / seconds);
     }
-    return 0;
 }

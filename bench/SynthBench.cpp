@@ -6,30 +6,24 @@
 #include "synth/fast/VectorMath.h"
 
 #include <benchmark/benchmark.h>
-#include <functional>
-#include <memory>
 #include <string>
 
 namespace {
 
 using namespace tarmel::synth;
-using Run = std::function<void(const Parameters&, SynthState&, Waves&)>;
 
-// One generation per iteration, each from neutral stored outputs.
-void measure(benchmark::State& st, const Parameters& p, const Run& run) {
-    SynthState state;
-    auto waves = std::make_unique<Waves>();
-    for (auto _ : st) {
-        run(p, state, *waves);
-        benchmark::DoNotOptimize(waves->data());
-        state.setFifteenOutputs();
-    }
-}
-
-void add(const std::string& name, const Parameters& p, const Run& run) {
-    benchmark::RegisterBenchmark(name.c_str(), measure, p, run)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+// Registers run on p: one generation per iteration, each from neutral stored outputs.
+void add(const std::string& name, const Parameters& p, auto run) {
+    const auto body = [p, run](benchmark::State& st) {
+        SynthState state;
+        Waves waves;
+        for (auto _ : st) {
+            run(p, state, waves);
+            benchmark::DoNotOptimize(waves.data());
+            state.setFifteenOutputs();
+        }
+    };
+    benchmark::RegisterBenchmark(name.c_str(), body)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 const bool kRegistered = [] {
@@ -40,17 +34,15 @@ const bool kRegistered = [] {
         allOn.modulators[std::size_t(k)] = {true, int16_t(2 + k % 9), int16_t(2 + k)};
     }
     randomOnly.modulator(2, 2) = {true, 2, 2};
-    for (const auto& [name, p] : {std::pair<const char*, Parameters>{"AllOff", {}},
-                                  {"AllFifteenOn", allOn},
-                                  {"RandomOnly", randomOnly}}) {
+    for (const auto& [name, p] :
+         {std::pair("AllOff", Parameters{}), {"AllFifteenOn", allOn}, {"RandomOnly", randomOnly}}) {
         add(std::string("Generate_") + name, p, generate);
         add(std::string("Reference_") + name, p, generateReference);
     }
     for (const VectorMath* math : supportedVectorMaths()) {
-        add(std::string("Fast_AllFifteenOn/") + math->name, allOn,
-            [math](const Parameters& p, SynthState& s, Waves& w) {
-                generateFast(p, s, w, {math, 0});
-            });
+        add(std::string("Fast_AllFifteenOn/") + math->name, allOn, [math](auto&... args) {
+            generateFast(args..., {math, 0});
+        });
     }
     return true;
 }();

@@ -1,12 +1,14 @@
 // Whole generations through every engine: the reference, generate(), and the fast path on each
-// instruction set this CPU runs, in one chunk and in seven (so blocks end inside a register).
+// instruction set this CPU runs, in one chunk and in seven (so blocks end inside a register); and
+// the reference against envelope levels and samples worked out by hand.
 #include "synth/Errors.h"
 #include "synth/fast/FastGenerate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
+#include <ranges>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -25,9 +27,7 @@ std::vector<Engine> engines() {
         for (int chunks : {1, 7}) {
             std::string name = math->name + std::string("_chunks") + std::to_string(chunks);
             std::erase(name, '-'); // a test name: letters, digits and _
-            all.emplace_back(name, [=](const Parameters& p, SynthState& s, Waves& w) {
-                generateFast(p, s, w, {math, chunks});
-            });
+            all.emplace_back(name, [=](auto&... args) { generateFast(args..., {math, chunks}); });
         }
     }
     return all;
@@ -40,75 +40,96 @@ INSTANTIATE_TEST_SUITE_P(All, Engines, testing::ValuesIn(engines()),
 
 Parameters params(std::array<int16_t, 3> pitch, int16_t attack, const std::vector<On>& on = {}) {
     Parameters p{pitch[0], pitch[1], pitch[2], attack, {}};
-    for (const On& m : on) {
-        p.modulators[static_cast<std::size_t>(m[0])] = {true, m[1], m[2]};
+    for (const auto& [k, F, H] : on) {
+        p.modulators[static_cast<std::size_t>(k)] = {true, F, H};
     }
     return p;
+}
+
+// The values independent_digests.py --check lists, worked out by hand: envelope levels, and wave1
+// at pitch 98 and a = 0 from a fresh state with the given modulators on.
+TEST(WorkedValues, EnvelopeAndOscillatorOne) {
+    const std::vector<std::array<int, 3>> levels{
+        {0, 0, 1500},  {0, 1, 1500},      {0, 22050, 1061},    {0, 44099, 0},
+        {0, 44100, 0}, {1500, 0, 0},      {1500, 22050, 1061}, {1500, 44100, 1500},
+        {750, 0, 750}, {750, 44100, 750}, {750, 22050, 1061}}; // a, n, level
+    for (const auto& [a, n, level] : levels) {
+        EXPECT_EQ(envelopeLevel(int16_t(a), n), level) << "a " << a << ", n " << n;
+    }
+    const On m0{0, 2, 2}, m1{1, 2, 2}, m2{2, 2, 2}, m4{4, 2, 2}; // oscillator 1's at F = H = 2
+    const std::vector<std::tuple<std::vector<On>, int, int>> samples{
+        {{}, 1, 21},       {{}, 50, 964},        {{}, 100, 1477},    {{}, 112, 1500},
+        {{}, 225, 0},      {{}, 1000, 1476},     {{m1}, 100, 950},   {{m1}, 5000, -324},
+        {{m2}, 100, 2226}, {{m2}, 5000, 711},    {{m4}, 100, -1106}, {{m4}, 5000, 338},
+        {{m0}, 100, 0},    {{m0, m2}, 300, 1323}}; // on, n, wave1[n]
+    Waves waves;
+    for (const auto& [on, n, sample] : samples) {
+        SynthState state;
+        generateReference(params(k98, 0, on), state, waves);
+        EXPECT_EQ(waves[0][std::size_t(n)], sample) << testing::PrintToString(on) << ", n " << n;
+    }
 }
 
 // FNV-1a 64 over wave1, wave2 and wave3, each sample as 16 bits, low byte first.
 uint64_t digest(const Waves& waves) {
     uint64_t h = 0xcbf29ce484222325;
-    for (const Wave& wave : waves) {
-        for (const int16_t s : wave) {
-            const auto u = static_cast<uint16_t>(s);
-            h = (((h ^ (u & 0xffU)) * 0x100000001b3) ^ (u >> 8U)) * 0x100000001b3;
-        }
+    for (const int16_t s : waves | std::views::join) {
+        const auto u = static_cast<uint16_t>(s);
+        h = (((h ^ (u & 0xffU)) * 0x100000001b3) ^ (u >> 8U)) * 0x100000001b3;
     }
     return h;
 }
 
 // The cases of independent_digests.py (a separate implementation of the documented computation)
 // with the digests it prints; each runs its generations in order from a fresh state. A digest of
-// 0 is not checked: that generation only leaves its state to the next one. The script's --check
-// holds it to envelope levels and samples worked out by hand.
+// 0 is not checked: that generation only leaves its state to the next one.
 TEST_P(Engines, WholeGenerationsMatchTheIndependentDigestsAndTheReferenceState) {
     constexpr std::array<uint64_t, kModulators> alone{
         0xe4d647cfb034ea02, 0x316e2fc0989e83de, 0x64a79d9a526a9c30, 0xe4d647cfb034ea02,
         0x7701701ac62fb2fd, 0x295187c7e21813b0, 0xd92cb17583493a34, 0xeea01fb046a53f6d,
         0xd641caffc41ade60, 0xd92cb17583493a34, 0xe83f796dad16c8a2, 0xe83f796dad16c8a2,
         0xe83f796dad16c8a2, 0x2fcc61c80a714fe4, 0xe83f796dad16c8a2};
+    const Parameters random = params(k98, 0, {{7, 2, 2}});
+    constexpr std::array<int16_t, 3> ties{4657, 11025, 3675};
     std::vector<std::vector<std::pair<Parameters, uint64_t>>> cases{
-        {{params(k98, 0), 0x11852c82865fcf19}}};
+        {{params(k98, 0), 0x11852c82865fcf19}},
+        {{random, 0x2af4467be1a5e790}, {random, 0x3ff0da6f765a4e0a}},
+        // random-hold
+        {{params(k98, 0, {{7, 3, 2}}), 0}, {params(k98, 0, {{7, 0, 2}}), 0x6bc8050a767c910b}},
+        // off-keeps-output
+        {{params({200, 210, 220}, 300, {{0, 3, 4}, {6, 3, 4}, {13, 3, 4}}), 0},
+         {params({200, 210, 220}, 300), 0x30df2371e804781d}},
+        {{params({1, 0, -169}, 750, {{5, 2, 2}, {10, 2, 2}}), 0xb3e0a81be51030bd}},
+        // round-ties
+        {{params(ties, 0, {{7, 1, 10}}), 0}, {params(ties, 0, {{7, 0, 10}}), 0xde71f30ac4f7ed8c}},
+        {{params({4681, 98, 98}, 0, {{1, 7, 2}, {13, 2, 0}}), 0xbd6b03362eac79e7}}};
     std::vector<On> max, varied;
     for (int16_t k = 0; k < kModulators; ++k) {
         cases.push_back({{params({311, 353, 277}, 600, {{k, 7, 10}}), alone[std::size_t(k)]}});
         max.push_back({k, 10, 16});
         varied.push_back({k, static_cast<int16_t>(2 + k % 9), static_cast<int16_t>(2 + k)});
     }
-    const Parameters random = params(k98, 0, {{7, 2, 2}});
-    constexpr std::array<int16_t, 3> ties{4657, 11025, 3675};
     cases.push_back({{params({1000, 1170, -169}, 1500, max), 0xc42298e84c9dd294}});
     // all-varied twice: both generations the same
     cases.emplace_back(2, std::pair(params({98, 110, 87}, 500, varied), 0x0c0199858ee9fe4dULL));
-    cases.push_back({{random, 0x2af4467be1a5e790}, {random, 0x3ff0da6f765a4e0a}});
-    cases.push_back({{params(k98, 0, {{7, 3, 2}}), 0},
-                     {params(k98, 0, {{7, 0, 2}}), 0x6bc8050a767c910b}}); // random-hold
-    cases.push_back({{params({200, 210, 220}, 300, {{0, 3, 4}, {6, 3, 4}, {13, 3, 4}}), 0},
-                     {params({200, 210, 220}, 300), 0x30df2371e804781d}}); // off-keeps-output
-    cases.push_back({{params({1, 0, -169}, 750, {{5, 2, 2}, {10, 2, 2}}), 0xb3e0a81be51030bd}});
-    cases.push_back({{params(ties, 0, {{7, 1, 10}}), 0},
-                     {params(ties, 0, {{7, 0, 10}}), 0xde71f30ac4f7ed8c}}); // round-ties
-    cases.push_back({{params({4681, 98, 98}, 0, {{1, 7, 2}, {13, 2, 0}}), 0xbd6b03362eac79e7}});
-    auto waves = std::make_unique<Waves>();
+    Waves waves;
     for (const auto& generations : cases) {
         SynthState state, reference;
         for (const auto& [p, expected] : generations) {
-            SCOPED_TRACE("digest " + std::to_string(expected));
-            GetParam().second(p, state, *waves);
-            EXPECT_EQ(expected == 0 ? 0 : digest(*waves), expected);
-            generateReference(p, reference, *waves); // the waves are checked already
-            EXPECT_EQ(state, reference) << "outputs or generator differ";
+            GetParam().second(p, state, waves);
+            EXPECT_EQ(expected == 0 ? 0 : digest(waves), expected);
+            generateReference(p, reference, waves); // the waves are checked already
+            EXPECT_EQ(state, reference) << "outputs or generator differ; digest " << expected;
         }
     }
 }
 
 // Sample n of oscillator 1 before its modulators scale it: the envelope level times the sine, by
 // the documented formulas as independent_digests.py has them.
-double carrier(int16_t pitch, int16_t a, int n) {
+double carrier(const Parameters& p, int n) {
     const double x = 3.14159265358979 * n / 88200;
-    return std::nearbyint(std::sin(x) * a + std::cos(x) * (1500 - a)) *
-           std::sin(6.28318530717958 * pitch * n / 44100.0);
+    return std::nearbyint(std::sin(x) * p.attack + std::cos(x) * (1500 - p.attack)) *
+           std::sin(6.28318530717958 * p.pitch1 * n / 44100.0);
 }
 
 // A generation from one stored output set beforehand, which either fails at a known sample or puts
@@ -131,9 +152,7 @@ struct FromStored {
 // and the state.
 struct Outcome {
     Outcome(const Run& engine, const FromStored& f) {
-        for (Wave& w : waves) {
-            w.fill(77);
-        }
+        std::ranges::fill(waves | std::views::join, int16_t{77});
         state.modOut[std::size_t(f.k)] = f.stored;
         try {
             engine(f.p, state, waves);
@@ -162,8 +181,8 @@ TEST_P(Engines, FromStoredOutputsTiesRoundByTheFormulaAndFailuresKeepWhatCameBef
          3 * 51 + 1, 0.9223682880401611},
         // The ties, which raise nothing.
         {params({11025, 98, 98}, 0), 0, 0.5},
-        {params(k98, 0), 0, 700.5 / carrier(98, 0, 1000)},
-        {params(k98, 0), 0, -3.5 / carrier(98, 0, 1000)},
+        {params(k98, 0), 0, 700.5 / carrier(params(k98, 0), 1000)},
+        {params(k98, 0), 0, -3.5 / carrier(params(k98, 0), 1000)},
         {params({51, 98, 98}, 1425), 0, 1.0}};
     for (const FromStored& f : cases) {
         SCOPED_TRACE(f.where + (" m " + std::to_string(f.stored)));
@@ -174,17 +193,16 @@ TEST_P(Engines, FromStoredOutputsTiesRoundByTheFormulaAndFailuresKeepWhatCameBef
             << got.error;
         EXPECT_TRUE(got == reference) << "the reference: " << reference.error;
         EXPECT_DOUBLE_EQ(got.state.modOut[7], f.random);
-        // Samples from the failing one on keep their old values; oscillator 1's before it (none of
-        // its modulators is on by then) follow the formula.
+        // Oscillator 1's samples before the failing one (none of its modulators is on by then)
+        // follow the formula, scaled by what was stored for it; from the failing one on, every
+        // sample keeps its old value.
         const double m = f.k == 0 ? f.stored : 1.0;
-        for (int i = 0; i < kOscillators * kSampleCount; ++i) {
-            const int n = i / kOscillators;
-            const bool left = i >= f.firstLeft;
-            if (left || i % kOscillators == 0) {
-                ASSERT_EQ(got.waves[std::size_t(i % kOscillators)][std::size_t(n)],
-                          left ? 77 : std::nearbyint(carrier(f.p.pitch1, f.p.attack, n) * m))
-                    << "oscillator " << i % kOscillators + 1 << ", sample " << n;
-            }
+        for (int n = 0; kOscillators * n < f.firstLeft; ++n) {
+            ASSERT_EQ(got.waves[0][std::size_t(n)], std::nearbyint(carrier(f.p, n) * m)) << n;
+        }
+        for (int i = f.firstLeft; i < kOscillators * kSampleCount; ++i) {
+            ASSERT_EQ(got.waves[std::size_t(i % kOscillators)][std::size_t(i / kOscillators)], 77)
+                << "oscillator " << i % kOscillators + 1 << ", sample " << i / kOscillators;
         }
     }
 }

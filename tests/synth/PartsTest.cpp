@@ -10,34 +10,29 @@
 #include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <limits>
 #include <thread>
 #include <vector>
 
 namespace tarmel::synth {
 namespace {
 
-constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
-
 TEST(Ranges, RoundingAndPitchesFitSixteenBitsOrRaiseOverflow) {
     // Nearest, ties to even; past the 16-bit range, or NaN, an OverflowError.
-    const std::vector<std::pair<double, int>> rounded{
-        {32767.4, 32767}, {-32768.5, -32768}, {-2.5, -2}};
-    for (const auto& [v, expected] : rounded) {
+    for (const auto& [v, expected] :
+         std::vector<std::pair<double, int>>{{32767.4, 32767}, {-32768.5, -32768}, {-2.5, -2}}) {
         EXPECT_EQ(round16(v, {"test", 1}), expected) << v;
     }
     for (const double v : {32767.5, -32768.6, std::nan("")}) {
         EXPECT_THROW(round16(v, {"test", 1}), OverflowError) << v;
     }
-    // offset + pitch1 in 32 bits, narrowed to 16.
-    const std::vector<std::array<int32_t, 3>> pitches{
-        {-170, 100, -70}, {170, 1000, 1170}, {0, -32768, -32768}, {40000, -32768, 7232}};
-    for (const auto& [offset, pitch1, expected] : pitches) {
+    // offset + pitch1 in 32 bits, narrowed to 16: offset, pitch1 and the pitch.
+    for (const auto& [offset, pitch1, expected] : std::vector<std::array<int32_t, 3>>{
+             {-170, 100, -70}, {170, 1000, 1170}, {0, -32768, -32768}, {40000, -32768, 7232}}) {
         EXPECT_EQ(pitchWithOffset(offset, int16_t(pitch1)), expected) << offset;
     }
-    const std::vector<std::pair<int32_t, int16_t>> overflowing{
-        {-1, -32768}, {1, 32767}, {kInt32Max, 1}};
-    for (const auto& [offset, pitch1] : overflowing) {
+    // Past 16 bits, or past 32 before the narrowing.
+    for (const auto& [offset, pitch1] :
+         std::vector<std::pair<int32_t, int16_t>>{{-1, -32768}, {1, 32767}, {2147483647, 1}}) {
         EXPECT_THROW(pitchWithOffset(offset, pitch1), OverflowError) << offset;
     }
     EXPECT_EQ(pitchFromSlider(-32768), -32768);
@@ -50,7 +45,7 @@ TEST(Parallel, EveryChunkRunsOnceBeforeTheCallReturnsWhateverTheCaller) {
         for (int call = 0; call < 4000; ++call) {
             std::vector<std::atomic<int>> runs(std::size_t(call % 4 * 21)); // 0, 21, 42, 63 chunks
             runChunks(int(runs.size()), [&](int c) { runs[std::size_t(c)].fetch_add(1); });
-            wrong += std::count_if(runs.begin(), runs.end(), [](auto& r) { return r != 1; });
+            wrong += std::ranges::count_if(runs, [](auto& r) { return r != 1; });
         }
     };
     { const std::jthread a(calls), b(calls), c(calls), d(calls); } // joined here
