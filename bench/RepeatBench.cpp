@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
         }
         control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
         const std::clock_t start = std::clock(); // CPU time of the whole process, all threads
-        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QCoreApplication::quit);
+        // exit, not quit: quit closes the windows, and the main window would ask "Exit?".
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app,
+                           [] { QCoreApplication::exit(); });
         QApplication::exec();
         std::printf("repeat for %.0f s, %-26s: %5.1f %% of one core\n", seconds, setting.c_str(),
                     100.0 * double(std::clock() - start) / CLOCKS_PER_SEC / seconds);
