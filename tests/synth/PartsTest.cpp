@@ -3,14 +3,11 @@
 // digests' random cases.
 #include "synth/CheckedMath.h"
 #include "synth/Pitch.h"
-#include "synth/fast/Parallel.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <thread>
 #include <vector>
 
 namespace tarmel::synth {
@@ -37,19 +34,6 @@ TEST(Ranges, RoundingAndPitchesFitSixteenBitsOrRaiseOverflow) {
     }
     EXPECT_EQ(pitchFromSlider(-32768), -32768);
     EXPECT_THROW(pitchFromSlider(32768), OverflowError);
-}
-
-TEST(Parallel, EveryChunkRunsOnceBeforeTheCallReturnsWhateverTheCaller) {
-    std::atomic<int> wrong{0};
-    const auto calls = [&] {
-        for (int call = 0; call < 4000; ++call) {
-            std::vector<std::atomic<int>> runs(std::size_t(call % 4 * 21)); // 0, 21, 42, 63 chunks
-            runChunks(int(runs.size()), [&](int c) { runs[std::size_t(c)].fetch_add(1); });
-            wrong += std::ranges::count_if(runs, [](auto& r) { return r != 1; });
-        }
-    };
-    { const std::jthread a(calls), b(calls), c(calls), d(calls); } // joined here
-    EXPECT_EQ(wrong.load(), 0);
 }
 
 } // namespace
