@@ -263,8 +263,7 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     }));
     click("CmdReset");
     const Events reset{"stop 0", "stop 1", "stop 2", "close", "open"};
-    EXPECT_NE(std::search(log_->events.begin(), log_->events.end(), reset.begin(), reset.end()),
-              log_->events.end());
+    EXPECT_FALSE(std::ranges::search(log_->events, reset).empty());
     takeEvents();
     // Repeat goes on; nothing changes, so the sound the voices hold plays again, computed once.
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") > 5; })) << "repeat goes on";

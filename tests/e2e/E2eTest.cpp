@@ -37,8 +37,7 @@ TEST(E2eStart, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
 // meanwhile inherits the name), with an output port "keys:keys" to play notes on. Its period is
 // JACK's default 1024 frames (23 ms): with shorter ones a busy machine now and then fails to run a
 // non-realtime client within the cycle, and JACK drops that cycle's notes.
-class Jack {
-public:
+struct Jack {
     Jack() {
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         server_ = Session::sh("sh -c 'echo $$; exec jackd -n " + name_ +
@@ -61,7 +60,6 @@ public:
         keys_->sendMessage(&on);
     }
 
-private:
     const std::string name_ = "tarmel-test-" + std::to_string(getpid());
     std::string server_;
     std::unique_ptr<RtMidiOut> keys_; // once the server runs

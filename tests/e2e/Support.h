@@ -152,14 +152,6 @@ public:
             timeout, 20ms);
         return id.substr(0, id.find('\n'));
     }
-    // What the main window plays for key: the second lined up on expected, as secondAfter. No
-    // window manager runs: xdotool gives the window the focus and waits until it has it.
-    Samples play(const std::string& key, const Samples& expected) const {
-        const std::size_t before = samples();
-        xdo("windowfocus --sync " + main + " key --delay 0 " + key);
-        return secondAfter(before, expected);
-    }
-
     // The recording from sample from on.
     Samples read(std::size_t from = 0) const {
         std::ifstream in(file("sound.raw"), std::ios::binary | std::ios::ate);
@@ -209,7 +201,6 @@ public:
     std::string log(const std::string& p) const {
         return sh("sed -n 's/^" + p + "//p' " + file("tarmel.log"));
     }
-    std::string errors() const { return log("tarmel: error: "); }
 
     // Whether the program answers a _NET_WM_PING within timeout, which its event loop does when
     // free. Qt answers while it reads the X events, before it hands the input read with them to
