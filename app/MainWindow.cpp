@@ -190,7 +190,10 @@ void MainWindow::stopRepeat() {
 }
 
 void MainWindow::onRepeatTick() {
-    if (ending_) {
+    // A tick is a request like a click: none runs while a question or a message waits for its
+    // answer (the handler that asked has not ended yet). The timer runs on, and the repetition
+    // goes on once the answer is given.
+    if (ending_ || QApplication::activeModalWidget() != nullptr) {
         return;
     }
     // With the settings unchanged, only the carried state (the random modulator's noise) makes
@@ -274,8 +277,9 @@ void MainWindow::generateSound() {
     audio::SoundOutput& output = soundOutput();
     const synth::Parameters params = snapshot();
     if (!generator_.holds(params)) {
-        lastPlayed_.reset();
-        generator_.generate(params);
+        lastPlayed_.reset(); // until these waves play
+    }
+    if (generator_.generate(params)) {
         lastGeneration_ = std::chrono::steady_clock::now();
         try {
             for (int i = 0; i < synth::kOscillators; ++i) {

@@ -18,13 +18,18 @@ public:
     // Whether the waves held are exactly what generate(params) would compute now. A generation
     // is a pure function of the parameters and the carried state: when both equal those of the
     // generation whose waves are held, so are its waves and the state it leaves.
-    bool holds(const Parameters& params) const { return held_ == Inputs{params, state_}; }
+    bool holds(const Parameters& params) const {
+        return held_ && held_->params == params && held_->stateBefore == state_;
+    }
     // Whether the waves held were computed from params (from whatever state).
     bool heldFrom(const Parameters& params) const { return held_ && held_->params == params; }
 
-    // The waves of params, computed from the carried state, which moves on. Throws SynthError;
+    // Brings the waves to those of params computed from the carried state, and the state to
+    // where that generation leaves it. When the waves held are already those (holds(params)),
+    // nothing is computed: the state takes the value the held generation ended with, exactly as
+    // a computation would leave it. Returns whether anything was computed. Throws SynthError;
     // the waves and state are then those the failed generation left, and no waves are held.
-    void generate(const Parameters& params);
+    bool generate(const Parameters& params);
 
     const Waves& waves() const { return *waves_; }
     const SynthState& state() const { return state_; }
@@ -36,15 +41,16 @@ public:
     void forgetWaves() { held_.reset(); }
 
 private:
-    struct Inputs {
+    // The generation whose waves are held: what it read and the state it left.
+    struct Held {
         Parameters params;
-        SynthState state;
-        friend bool operator==(const Inputs&, const Inputs&) = default;
+        SynthState stateBefore;
+        SynthState stateAfter;
     };
 
     SynthState state_;
     std::unique_ptr<Waves> waves_;
-    std::optional<Inputs> held_; // the inputs of the generation whose waves are held
+    std::optional<Held> held_;
 };
 
 } // namespace tarmel::synth

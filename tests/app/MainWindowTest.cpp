@@ -125,6 +125,16 @@ protected:
                " " + control<QLabel>("Lblos1(2)")->text();
     }
     Events takeEvents() { return std::exchange(log_->events, {}); }
+    // The settings as "Save settings…" writes them now.
+    files::Settings saved() {
+        const QTemporaryDir dir;
+        choose(window_, "Save settings…", dir.filePath("now.tarmel"));
+        return files::readSettings(dir.filePath("now.tarmel").toStdString());
+    }
+    void activate(QWidget* window) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
 
     std::shared_ptr<test::SoundLog> log_ = std::make_shared<test::SoundLog>();
     app::MainWindow window_{test::recordingOutputs(log_)};
@@ -222,7 +232,8 @@ TEST_F(MainWindowTest, LetterKeysSetPitchOneAndPlayAtOnce) {
     }
     click("CmdOsc2");
     QTest::keyClick(topLevel("FrmOsc2"), Qt::Key_D);
-    EXPECT_EQ(log_->count("write 0"), 0) << "only letters on the main window play";
+    // Counting writes would not do: a generation at the pitch the voices hold writes nothing.
+    EXPECT_EQ(takeEvents(), Events{}) << "only letters on the main window play";
 }
 
 TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndBoxClicksResetTheOutputs) {
@@ -274,11 +285,25 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     click("Cmdhelp");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !control("Lblkeys")->isVisible(); }))
         << "hidden while another window is active";
-    EXPECT_EQ(answering(QMessageBox::No, [&] { click("CmdExit"); }),
-              QStringList{"Quit: Exit? [critical] [No]"});
+    // While the question waits for its answer, repeat makes no sound; after No it goes on.
+    Events whileAsked;
+    QString asked;
+    QTimer::singleShot(100, [&] {
+        whileAsked = takeEvents();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        asked = box->windowTitle() + ": " + box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    click("CmdExit");
+    EXPECT_EQ(asked, "Quit: Exit?");
     EXPECT_FALSE(topLevel("FrmOsc2")->isVisible() || topLevel("Dialog")->isVisible());
     EXPECT_TRUE(window_.isVisible());
     EXPECT_TRUE(control<QTimer>("Timer2")->isActive()) << "repeat goes on after No";
+    const Events exited{"stop 0", "stop 1", "stop 2", "close", "open"};
+    ASSERT_GE(whileAsked.size(), exited.size());
+    EXPECT_EQ(Events(whileAsked.end() - 5, whileAsked.end()), exited)
+        << "nothing played behind the question";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") > 0; }));
     window_.activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return control("Lblkeys")->isVisible(); }));
     click("Cmdstop");
@@ -351,6 +376,101 @@ TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndExportsTheLastOne) {
     EXPECT_TRUE(std::ranges::all_of(after.state.modOut, [](double out) { return out == 1.0; }));
     after.state = before.state; // the generation since the first save moved the state on
     EXPECT_EQ(after, before);
+}
+
+// The modulator outputs go back to 1 on a click of any box of the main window, for all three
+// oscillators, and when the oscillator 2 window itself loses the focus, not when one of its
+// controls does.
+TEST_F(MainWindowTest, BoxClicksAndTheOscillatorTwoWindowsFocusLossResetAllFifteenOutputs) {
+    const auto allOne = [](const files::Settings& s) {
+        return std::ranges::all_of(s.state.modOut, [](double out) { return out == 1.0; });
+    };
+    click("CmdOsc2");
+    click("CmdOsc3");
+    QWidget* osc2 = topLevel("FrmOsc2");
+    QWidget* osc3 = topLevel("FrmOsc3");
+    click("ChkFm(0)", osc2);
+    click("ChkFm(3)", osc3);
+    const auto play = [&] {
+        click("Play");
+        const files::Settings s = saved();
+        EXPECT_NE(s.state.modOut[5], 1.0);
+        EXPECT_NE(s.state.modOut[13], 1.0);
+    };
+    play();
+    click("ChkFm(4)");
+    click("ChkFm(4)");
+    EXPECT_TRUE(allOne(saved())) << "a main-window box resets oscillators 2 and 3 too";
+
+    play();
+    activate(osc2);
+    control("sliderFm(0)", osc2)->setFocus();
+    control("ChkFm(1)", osc2)->setFocus();
+    activate(&window_);
+    EXPECT_FALSE(allOne(saved())) << "the focus of the window's controls moved, not its own";
+    activate(osc2);
+    osc2->setFocus();
+    activate(&window_);
+    EXPECT_TRUE(allOne(saved())) << "the oscillator 2 window itself lost the focus";
+    activate(osc3);
+    osc3->setFocus();
+    play();
+    activate(&window_);
+    EXPECT_FALSE(allOne(saved())) << "only the oscillator 2 window has the rule";
+}
+
+// With the random modulator on, every generation brings fresh noise, and settings opened again
+// continue exactly as the program that saved them did, also when they put the state back to
+// where the sound the voices hold was computed from.
+TEST_F(MainWindowTest, ReopenedSettingsAndRepeatContinueAsPlainGenerations) {
+    const QTemporaryDir dir;
+    const QString file = dir.filePath("a.tarmel");
+    // The random modulator, at a pitch, multiplier and ratio where its sine stays positive for
+    // the whole second (4 x 2 / 16 of a cycle): a negative argument would seed the generator
+    // afresh, and every second would end in the same state.
+    setValue("VScroll1", 4);
+    click("CmdOsc2");
+    control<QAbstractSlider>("sliderharmon(2)", topLevel("FrmOsc2"))->setValue(16);
+    click("ChkFm(2)", topLevel("FrmOsc2"));
+    click("Play");
+    choose(window_, "Save settings…", file);
+    const files::Settings settings = files::readSettings(file.toStdString());
+
+    // The same settings computed plainly, one generation after another, from the saved state.
+    synth::Parameters p;
+    p.pitch1 = p.pitch2 = p.pitch3 = settings.pitch1;
+    p.modulators = settings.modulators;
+    synth::SynthState state = settings.state;
+    std::vector<std::vector<int16_t>> plain;
+    auto waves = std::make_unique<synth::Waves>();
+    for (int i = 0; i < 40; ++i) {
+        synth::generate(p, state, *waves);
+        plain.emplace_back((*waves)[1].begin(), (*waves)[1].begin() + audio::kVoiceFrames);
+        ASSERT_TRUE(i == 0 || plain[i] != plain[i - 1]) << "the noise moves on";
+    }
+    const auto voice = [&] { return log_->voices[1]; };
+    click("Play");
+    EXPECT_EQ(voice(), plain[0]);
+    click("Play");
+    EXPECT_EQ(voice(), plain[1]);
+    for (int again = 0; again < 2; ++again) {
+        window_.openSettings(file);
+        click("Play");
+        EXPECT_EQ(voice(), plain[0]) << again;
+    }
+    click("Play");
+    EXPECT_EQ(voice(), plain[1]);
+    click("Play");
+    EXPECT_EQ(voice(), plain[2]);
+
+    // Repeat brings a new sound with every generation, each the next plain one.
+    takeEvents();
+    click("Cmdstart");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 1") >= 6; }));
+    click("Cmdstop");
+    const auto writes = static_cast<std::size_t>(log_->count("write 1"));
+    ASSERT_LT(writes + 2, plain.size());
+    EXPECT_EQ(voice(), plain[writes + 2]) << "every write a generation, each the next one";
 }
 
 } // namespace
