@@ -10,6 +10,8 @@
 #include "ui/KeyMap.h"
 #include "ui/ModulatorPanel.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,6 +25,11 @@
 namespace tarmel::app {
 
 namespace {
+
+// The repeat timer's period, and its period while the voices repeat by themselves: then a tick
+// only checks that the sound output is still there.
+constexpr int kRepeatPeriod = 1;
+constexpr int kQuietRepeatPeriod = 500;
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -79,7 +86,7 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
 
     repeatTimer_ = new QTimer(this);
     repeatTimer_->setObjectName(QStringLiteral("Timer2"));
-    repeatTimer_->setInterval(1);
+    repeatTimer_->setInterval(kRepeatPeriod);
     connectHandlers();
     addFileActions();
     setAcceptDrops(true);
@@ -116,6 +123,18 @@ void MainWindow::connectHandlers() {
             [this, oscillator] { guarded([this, oscillator] { onOffsetChanged(oscillator); }); });
     }
     connect(repeatTimer_, &QTimer::timeout, this, &MainWindow::onRepeatTick);
+    watchControls(*this);
+}
+
+void MainWindow::watchControls(QWidget& window) {
+    for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
+        connect(slider, &QAbstractSlider::valueChanged, this, &MainWindow::wakeRepeat);
+    }
+    for (QAbstractButton* box : window.findChildren<QAbstractButton*>()) {
+        if (box->isCheckable()) {
+            connect(box, &QAbstractButton::toggled, this, &MainWindow::wakeRepeat);
+        }
+    }
 }
 
 void MainWindow::wire(ui::OscillatorWindow& window) {
@@ -127,6 +146,7 @@ void MainWindow::wire(ui::OscillatorWindow& window) {
     // Closing discards the window's settings, its modulators are off again; outputs left from
     // them would otherwise keep scaling the oscillator.
     connect(&window, &ui::OscillatorWindow::closedByUser, this, &MainWindow::resetModulatorOutputs);
+    watchControls(window);
 }
 
 void MainWindow::wire(ui::HelpWindow& window) {
@@ -154,6 +174,11 @@ bool MainWindow::event(QEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isModal()) {
+        // Repeat ticks wait while a question is open; the voices must not go on by themselves.
+        interruptQuietRepeat();
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
     }
@@ -175,6 +200,7 @@ void MainWindow::setKeyboardActive(bool active) {
 
 void MainWindow::resetModulatorOutputs() {
     generator_.resetOutputs();
+    wakeRepeat();
 }
 
 void MainWindow::onGenerateClicked() {
@@ -187,6 +213,24 @@ void MainWindow::startRepeat() {
 
 void MainWindow::stopRepeat() {
     repeatTimer_->stop();
+    interruptQuietRepeat();
+}
+
+void MainWindow::wakeRepeat() {
+    if (repeatTimer_->isActive() && repeatTimer_->interval() != kRepeatPeriod) {
+        interruptQuietRepeat();
+    }
+}
+
+void MainWindow::interruptQuietRepeat() noexcept {
+    if (soundOutput_) {
+        for (int i = 0; i < audio::kVoices; ++i) {
+            soundOutput_->repeat(i, false);
+        }
+    }
+    if (repeatTimer_->interval() != kRepeatPeriod) {
+        repeatTimer_->setInterval(kRepeatPeriod);
+    }
 }
 
 void MainWindow::onRepeatTick() {
@@ -207,11 +251,20 @@ void MainWindow::onRepeatTick() {
     }
     // A failing tick ends the repetition, so that the error is shown once and not again at
     // every following tick.
-    runGuarded([this] { generateSound(); },
-               [this](const QString& message) {
-                   repeatTimer_->stop();
-                   showError(message);
-               });
+    const bool ok = runGuarded([this] { generateSound(); },
+                               [this](const QString& message) {
+                                   repeatTimer_->stop();
+                                   showError(message);
+                               });
+    // When every further tick would only play the same second again (the settings unchanged
+    // and the state where the sound leaves it), the ticked voices repeat by themselves, at the
+    // very blocks the ticks would start them, and the program sleeps until something changes.
+    if (ok && repeatTimer_->isActive() && generator_.steady(snapshot())) {
+        for (int i = 0; i < synth::kOscillators; ++i) {
+            soundOutput_->repeat(i, playBoxes_[static_cast<std::size_t>(i)]->isChecked());
+        }
+        repeatTimer_->setInterval(kQuietRepeatPeriod);
+    }
 }
 
 void MainWindow::onLetterKey(int key) {
@@ -315,6 +368,7 @@ void MainWindow::openSound() {
     soundOutput_.reset();
     generator_.forgetWaves(); // the new voices are silent
     soundOutput_ = openOutput_();
+    wakeRepeat();
 }
 
 void MainWindow::stopVoices() noexcept {

@@ -74,6 +74,12 @@ private:
     void startRepeat();
     void stopRepeat();
     void onRepeatTick();
+    // Something that can change what is heard happened: a repeat that sleeps wakes at once.
+    void wakeRepeat();
+    // Every value change of the window's bars, sliders and boxes wakes the repeat.
+    void watchControls(QWidget& window);
+    // The voices stop repeating by themselves; the timer takes over again.
+    void interruptQuietRepeat() noexcept;
     void onLetterKey(int key);
     void playPitch(int16_t pitch);
     void onPitchChanged();

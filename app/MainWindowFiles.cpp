@@ -98,6 +98,7 @@ void MainWindow::applySettings(const files::Settings& s) {
         playBoxes_[k]->setChecked(s.play[k]);
     }
     generator_.setState(s.state);
+    wakeRepeat();
 }
 
 void MainWindow::openSettings(const QString& file) {

@@ -2,6 +2,7 @@
 #include "audio/Mixer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarmel::audio {
 
@@ -12,6 +13,7 @@ constexpr int kChunk = 256;
 
 void Mixer::clear() noexcept {
     for (Voice& v : voices_) {
+        v.repeat.store(false, std::memory_order_release);
         v.state.store(State::Stopped, std::memory_order_release);
         for (auto& s : v.samples) {
             s.store(0, std::memory_order_relaxed);
@@ -35,8 +37,13 @@ void Mixer::play(int voice) {
 }
 
 void Mixer::stop(int voice) noexcept {
-    voices_.at(static_cast<std::size_t>(voice))
-        .state.store(State::Stopped, std::memory_order_release);
+    Voice& v = voices_.at(static_cast<std::size_t>(voice));
+    v.repeat.store(false, std::memory_order_release);
+    v.state.store(State::Stopped, std::memory_order_release);
+}
+
+void Mixer::repeat(int voice, bool on) noexcept {
+    voices_.at(static_cast<std::size_t>(voice)).repeat.store(on, std::memory_order_release);
 }
 
 void Mixer::mixVoice(Voice& v, int32_t* sum, int frames) noexcept {
@@ -60,11 +67,20 @@ void Mixer::mixVoice(Voice& v, int32_t* sum, int frames) noexcept {
     v.position += count;
     if (v.position == kVoiceFrames) {
         // Leaves a stop or a new start that came in meanwhile as it is.
-        v.state.compare_exchange_strong(state, State::Stopped, std::memory_order_acq_rel);
+        v.ended = v.state.compare_exchange_strong(state, State::Stopped, std::memory_order_acq_rel);
     }
 }
 
 void Mixer::render(int16_t* out, int frames) noexcept {
+    // A repeating voice that ended in the last block starts again now, unless the UI thread
+    // stopped it or asked for a start itself meanwhile.
+    for (Voice& v : voices_) {
+        if (std::exchange(v.ended, false) && v.repeat.load(std::memory_order_acquire)) {
+            State stopped = State::Stopped;
+            v.state.compare_exchange_strong(stopped, State::StartRequested,
+                                            std::memory_order_acq_rel);
+        }
+    }
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, kChunk);
         std::array<int32_t, kChunk> sum{};

@@ -39,6 +39,7 @@ public:
     }
     // Silencing is harmless on a lost device, so it never fails for that reason.
     void stop(int voice) noexcept override { device_.mixer_->stop(voice); }
+    void repeat(int voice, bool on) noexcept override { device_.mixer_->repeat(voice, on); }
 
 private:
     SdlDevice& device_;

@@ -36,8 +36,11 @@ public:
     // Plays a silent voice once from its start; a sounding voice goes on unchanged. Throws
     // SoundError when the device is lost.
     virtual void play(int voice) = 0;
-    // Silences the voice at once; never fails.
+    // Silences the voice at once, and it no longer repeats; never fails.
     virtual void stop(int voice) noexcept = 0;
+    // While on, the voice starts again from its start at the block after each time it ends, as
+    // if play were called between the two blocks; until turned off, stopped or released.
+    virtual void repeat(int voice, bool on) noexcept = 0;
 };
 
 // Opens the default output device with three silent voices; throws SoundError when it cannot.

@@ -1,7 +1,9 @@
-// CPU use of the real main window during "repeat", offscreen, on SDL's dummy driver, in the
-// settings that bound it: nothing on; every modulator but the random one on; the random one on
-// at its start values; and the random one where its argument never goes negative within the
-// second (pitch 1, F 1, H 16), so that no reseed ties its end state and every generation differs.
+// CPU use and wake-ups of the real main window during "repeat", offscreen, on SDL's dummy driver,
+// against the idle program, in the settings that bound it: nothing on; every modulator but the
+// random one on; the random one on at its start values; and the random one where its argument
+// never goes negative within the second (pitch 1, F 1, H 16), so that no reseed ties its end
+// state and every generation differs. Wake-ups are the times the UI thread
+// went to sleep.
 #include "app/MainWindow.h"
 #include "audio/SdlDevice.h"
 
@@ -12,6 +14,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <string>
+
+// Times the calling thread went to sleep so far: each is a wake-up. (Being put aside for another
+// thread, an involuntary switch, depends on the machine's load and is not counted.)
+static long wakeUps() {
+    std::ifstream status("/proc/thread-self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("voluntary_ctxt_switches:")) {
+            return std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return 0;
+}
 
 // The control of that name on the top-level window of that name.
 template <class T> static T* control(const char* window, const QString& name) {
@@ -25,7 +41,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     for (const std::string setting :
-         {"all off", "all on but random", "random on", "random on, never reseeded"}) {
+         {"idle", "all off", "all on but random", "random on", "random on, never reseeded"}) {
         tarmel::audio::SdlDevice device;
         tarmel::app::MainWindow main([&device] { return device.openOutput(); });
         main.load();
@@ -46,13 +62,22 @@ int main(int argc, char** argv) {
             control<QAbstractSlider>("FrmOsc2", "sliderFm(2)")->setValue(1);
             control<QAbstractSlider>("FrmOsc2", "sliderharmon(2)")->setValue(16);
         }
-        control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
+        if (setting != "idle") {
+            control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
+        }
+        int ticks = 0;
+        QObject::connect(main.findChild<QTimer*>("Timer2"), &QTimer::timeout,
+                         [&ticks] { ++ticks; });
         const std::clock_t start = std::clock(); // CPU time of the whole process, all threads
+        const long switches = wakeUps();
         // exit, not quit: quit closes the windows, and the main window would ask "Exit?".
         QTimer::singleShot(static_cast<int>(seconds * 1000), &app,
                            [] { QCoreApplication::exit(); });
         QApplication::exec();
-        std::printf("repeat for %.0f s, %-26s: %5.1f %% of one core\n", seconds, setting.c_str(),
-                    100.0 * double(std::clock() - start) / CLOCKS_PER_SEC / seconds);
+        std::printf("repeat for %.0f s, %-26s: %5.1f %% of one core, %6.1f UI wake-ups and %6.1f "
+                    "repeat ticks a second\n",
+                    seconds, setting.c_str(),
+                    100.0 * double(std::clock() - start) / CLOCKS_PER_SEC / seconds,
+                    double(wakeUps() - switches) / seconds, ticks / seconds);
     }
 }

@@ -21,6 +21,11 @@ public:
     bool holds(const Parameters& params) const {
         return held_ && held_->params == params && held_->stateBefore == state_;
     }
+    // Whether every further generate(params) would hold: the waves held are those of params
+    // and the state is where it was before the held generation, which left it unchanged.
+    bool steady(const Parameters& params) const {
+        return holds(params) && held_->stateAfter == held_->stateBefore;
+    }
     // Whether the waves held were computed from params (from whatever state).
     bool heldFrom(const Parameters& params) const { return held_ && held_->params == params; }
 

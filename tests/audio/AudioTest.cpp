@@ -60,6 +60,47 @@ TEST(Mixer, PlaysRewritesStopsAndMixesVoicesSampleExactly) {
     EXPECT_EQ(render(*mixer, 10), Samples(10, 0)) << "cleared voices are silent";
 }
 
+// A repeating voice starts again exactly where a play request between every two blocks would
+// start it: the block after the one it ends in, 173 blocks of 256 frames after its start
+// (44100 / 256 = 172.3). Stopped, or with repeat turned off, it stays silent at its end.
+TEST(Mixer, RepeatingVoicesRestartAtTheBlockAPlayRequestWould) {
+    auto repeating = std::make_unique<Mixer>();
+    auto requested = std::make_unique<Mixer>();
+    for (Mixer* m : {repeating.get(), requested.get()}) {
+        m->write(0, VoiceSamples(ramp(0)));
+        m->write(2, VoiceSamples(ramp(100)));
+        m->play(0);
+    }
+    repeating->repeat(0, true);
+    Samples heard;
+    Samples expected;
+    for (int block = 0; block < 3 * 173 + 5; ++block) {
+        if (block == 10) { // a second voice joins mid-way
+            repeating->play(2);
+            repeating->repeat(2, true);
+            requested->play(2);
+        }
+        const Samples r = render(*repeating, kBlockFrames);
+        heard.insert(heard.end(), r.begin(), r.end());
+        const Samples e = render(*requested, kBlockFrames);
+        expected.insert(expected.end(), e.begin(), e.end());
+        requested->play(0); // what a repeat tick between two blocks does
+        if (block >= 10) {
+            requested->play(2);
+        }
+    }
+    EXPECT_EQ(heard, expected);
+    // Voice 2 started at frame 2560 and adds its ramp from 100 on.
+    const auto voice2 = [](int frame) { return (100 + frame - 2560) % 30000; };
+    EXPECT_EQ(heard[173 * 256], voice2(173 * 256)) << "voice 0 starts again";
+    EXPECT_EQ(heard[173 * 256 - 1], voice2(173 * 256 - 1)) << "voice 0 silent after its end";
+    EXPECT_EQ(heard[173 * 256 - 189], voice2(173 * 256 - 189) + 44099 % 30000) << "its last sample";
+
+    repeating->repeat(0, false);
+    repeating->stop(2);
+    EXPECT_EQ(render(*repeating, 2 * kVoiceFrames).back(), 0);
+}
+
 // SDL's disk driver writes the device's output to a file at the pace of a sound card; a voice's
 // worth of samples from the first sound on, once they are there.
 Samples heard(const std::string& file) {

@@ -17,6 +17,8 @@ struct SoundLog {
     std::vector<std::string> events;
     // What each voice holds, as last written.
     std::array<std::vector<int16_t>, audio::kVoices> voices;
+    // Which voices repeat by themselves at their end.
+    std::array<bool, audio::kVoices> repeating{};
     // The next "open", "write" or "play" throws SoundError.
     std::string failNext;
 
@@ -37,6 +39,7 @@ public:
     explicit RecordingOutput(std::shared_ptr<SoundLog> log) : log_(std::move(log)) {
         log_->record("open", "open");
         log_->voices.fill(std::vector<int16_t>(audio::kVoiceFrames, 0));
+        log_->repeating.fill(false);
     }
     ~RecordingOutput() override { log_->events.emplace_back("close"); }
 
@@ -47,6 +50,10 @@ public:
     void play(int voice) override { log_->record("play", "play " + std::to_string(voice)); }
     void stop(int voice) noexcept override {
         log_->events.push_back("stop " + std::to_string(voice));
+        log_->repeating.at(static_cast<std::size_t>(voice)) = false;
+    }
+    void repeat(int voice, bool on) noexcept override {
+        log_->repeating.at(static_cast<std::size_t>(voice)) = on;
     }
 
 private:
