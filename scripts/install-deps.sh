@@ -20,15 +20,15 @@ build=(
 )
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
-# a remote control for the end-to-end tests, sox, the desktop-file and package checkers,
-# clang-format and git.
+# a remote control for the end-to-end tests, sox, the desktop-file, manual-page and package
+# checkers, clang-format and git.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
     jackd2
     xvfb xdotool x11-utils xauth libx11-dev
     sox
-    desktop-file-utils appstream shared-mime-info dpkg-dev
+    desktop-file-utils appstream shared-mime-info dpkg-dev man-db
     clang-format git
 )
 
