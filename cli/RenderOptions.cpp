@@ -105,7 +105,7 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     std::string format;
 
     CLI::App app{"Renders one second of Tarmel's sound, as one generate request computes it, to a "
-                 "16-bit mono 44100 Hz sound file.",
+                 "sound file or standard output.",
                  "tarmel-render"};
     app.get_formatter()->column_width(26);
     app.add_option("-o,--output", output,
