@@ -6,10 +6,14 @@ CMAKE_GEN  := -G Ninja
 # Length of the long monkey run of `make soak`; TARMEL_MONKEY_SEED in the environment replays one.
 MONKEY_ACTIONS ?= 2000
 
-.PHONY: deps build run test test-asan soak bench package clean format
+.PHONY: deps test-deps configure build run test test-asan soak bench package clean format
 
+# What building and running need; test-deps adds the test and benchmark tools.
 deps:
 	@./scripts/install-deps.sh
+
+test-deps:
+	@./scripts/install-deps.sh --test
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
@@ -20,26 +24,31 @@ $(ASAN_BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Configured again, so that a build made before the test tools were installed now has the tests
+# and benchmarks.
+configure: test-deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+
 run: build
 	@if [ -x $(BUILD)/app/tarmel ]; then $(BUILD)/app/tarmel; else $(BUILD)/cli/tarmel-render --help; fi
 
 # The robustness tests (monkey, lost device) drive the sanitizer build's program.
-test: build
+test: configure build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE robustness
 	$(MAKE) test-asan
 
-test-asan: deps $(ASAN_BUILD)/build.ninja
+test-asan: test-deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L 'unit|robustness'
 
 # Ten minutes of repeat on the optimised build, then a long monkey run on the sanitizer build.
-soak: build $(ASAN_BUILD)/build.ninja
+soak: configure build $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	TARMEL_SOAK_SECONDS=600 $(BUILD)/tests/robustness/robustness --gtest_filter='Repeat.*'
 	TARMEL_MONKEY_ACTIONS=$(MONKEY_ACTIONS) \
 		$(ASAN_BUILD)/tests/robustness/robustness --gtest_filter='Monkey.*'
 
-bench: build
+bench: configure build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
 

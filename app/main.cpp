@@ -1,43 +1,33 @@
 // Tarmel: opens the main window on the default sound output and runs until "Exit".
 #include "app/Artwork.h"
 #include "app/MainWindow.h"
+#include "app/StartOptions.h"
 #include "audio/SdlDevice.h"
 #include "midi/MidiInput.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarmel"));
-    QApplication::setApplicationVersion(QStringLiteral(TARMEL_VERSION));
-    tarmel::app::installWindowIcon();
-
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Tarmel (Quorvane): a small interactive sound generator."));
-    options.addHelpOption();
-    options.addVersionOption();
-    options.addPositionalArgument(QStringLiteral("FILE"),
-                                  QStringLiteral("a settings file (.tarmel) to open at start"),
-                                  QStringLiteral("[FILE]"));
-    const QCommandLineOption midiPort(
-        QStringLiteral("midi"),
-        QStringLiteral("Take notes only from the MIDI outputs whose names contain PORT (may be "
-                       "given more than once); without it, from every MIDI output."),
-        QStringLiteral("PORT"));
-    const QCommandLineOption noMidi(QStringLiteral("no-midi"),
-                                    QStringLiteral("Open no MIDI input."));
-    options.addOption(midiPort);
-    options.addOption(noMidi);
-    options.process(app);
-    if (options.isSet(midiPort) && options.isSet(noMidi)) {
-        std::fputs("tarmel: --midi and --no-midi exclude each other; give one of them\n", stderr);
-        return 2;
+    QCoreApplication::setApplicationName(QStringLiteral("tarmel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARMEL_VERSION));
+    // The options are read before QApplication opens the display, so that --help, --version and
+    // wrong options are answered on a terminal without one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(QString::fromLocal8Bit(argv[i]));
     }
+    const auto parsed = tarmel::app::parseStartOptions(arguments);
+    if (const auto* exit = std::get_if<tarmel::app::StartExit>(&parsed)) {
+        std::fputs(exit->text.toLocal8Bit().constData(), exit->code == 0 ? stdout : stderr);
+        return exit->code;
+    }
+    const auto& options = std::get<tarmel::app::StartOptions>(parsed);
+
+    QApplication app(argc, argv);
+    tarmel::app::installWindowIcon();
 
     tarmel::audio::SdlDevice device;
     tarmel::app::MainWindow window([&device] { return device.openOutput(); });
@@ -52,14 +42,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     window.show();
-    if (!options.positionalArguments().isEmpty()) {
-        window.openSettings(options.positionalArguments().front());
+    if (options.file) {
+        window.openSettings(*options.file);
     }
     // Notes come on MIDI threads and are played on this one, in the order they came.
     std::unique_ptr<tarmel::midi::MidiInput> midi;
-    if (!options.isSet(noMidi)) {
+    if (!options.noMidi) {
         std::vector<std::string> only;
-        for (const QString& port : options.values(midiPort)) {
+        for (const QString& port : options.midiPorts) {
             only.push_back(port.toStdString());
         }
         midi = std::make_unique<tarmel::midi::MidiInput>(

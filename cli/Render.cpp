@@ -7,12 +7,16 @@
 
 namespace tarmel::cli {
 
-std::vector<int16_t> renderSamples(const RenderRequest& req) {
+std::vector<int16_t> renderSamples(const RenderRequest& req,
+                                   const std::function<void(int done)>& progress) {
     const synth::Parameters params = files::parametersOf(req.settings);
     synth::SynthState state = req.settings.state;
     auto waves = std::make_unique<synth::Waves>();
     for (int g = 0; g < req.generations; ++g) {
         synth::generate(params, state, *waves);
+        if (progress) {
+            progress(g + 1);
+        }
     }
     std::array<bool, synth::kOscillators> play = req.settings.play;
     if (req.osc) {

@@ -3,23 +3,33 @@
 #pragma once
 
 #include "files/Settings.h"
+#include "files/SoundFile.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace tarmel::cli {
 
 struct RenderRequest {
-    std::filesystem::path output;
+    std::filesystem::path output; // "-" for standard output
+    files::SoundFormat format = files::SoundFormat::Wav;
     files::Settings settings; // the controls and the carried state to start from
     std::optional<int> osc;   // write this oscillator's own samples instead of the mix
     int generations = 1;
     bool force = false;
 };
 
+// Whether the sound goes to standard output rather than a file.
+inline bool toStandardOutput(const RenderRequest& req) {
+    return req.output == "-";
+}
+
 // The 44100 samples of the last of req.generations generations: one oscillator's own samples,
-// or the oscillators to play summed and clamped to 16 bits. Throws synth::SynthError.
-std::vector<int16_t> renderSamples(const RenderRequest& req);
+// or the oscillators to play summed and clamped to 16 bits. progress, when given, is told the
+// number of generations done after each one. Throws synth::SynthError.
+std::vector<int16_t> renderSamples(const RenderRequest& req,
+                                   const std::function<void(int done)>& progress = {});
 
 } // namespace tarmel::cli

@@ -102,15 +102,22 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     std::string osc;
     std::string generations = "1";
     std::string settingsFile;
+    std::string format;
 
     CLI::App app{"Renders one second of Tarmel's sound, as one generate request computes it, to a "
-                 "16-bit mono 44100 Hz sound file.",
+                 "sound file or standard output.",
                  "tarmel-render"};
     app.get_formatter()->column_width(26);
     app.add_option("-o,--output", output,
-                   "file to write; .wav, .flac or .aiff picks the format (16-bit mono, 44100 Hz)")
+                   "file to write, - for standard output; its extension picks the format: .wav, "
+                   ".flac, .aiff or .aif (16-bit mono, 44100 Hz), .ogg or .oga (Ogg Vorbis), "
+                   ".opus (48000 Hz), .mp3")
         ->required()
         ->type_name("FILE");
+    app.add_option("--format", format,
+                   "write this format whatever the extension: wav, flac, aiff, ogg, opus or mp3 "
+                   "(default for -o -: wav)")
+        ->type_name("NAME");
     app.add_option("--pitch", pitch, "pitch of oscillator 1, 1..1000 (default 98)")
         ->type_name("HZ");
     app.add_option("--offset2", offset2,
@@ -142,21 +149,40 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "included; the options above then change single values of it")
         ->type_name("FILE");
     app.add_flag("--force", req.force, "replace FILE if it exists");
+    app.set_version_flag("--version", "tarmel-render " TARMEL_VERSION,
+                         "print the version and exit");
     app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {
         app.parse(argc, argv);
         req.output = output;
-        if (!files::soundFormatFor(req.output)) {
-            reject("--output: unknown extension '" + req.output.extension().string() +
-                   "'; use .wav, .flac or .aiff");
+        if (!format.empty()) {
+            const auto named = files::soundFormatNamed(format);
+            if (!named) {
+                reject("--format: unknown format '" + format +
+                       "'; use wav, flac, aiff, ogg, opus or mp3");
+            }
+            req.format = *named;
+        } else if (!toStandardOutput(req)) {
+            const auto byExtension = files::soundFormatFor(req.output);
+            if (!byExtension) {
+                reject("--output: unknown extension '" + req.output.extension().string() +
+                       "'; use " + files::writableExtensions() + ", or name one with --format");
+            }
+            req.format = *byExtension;
+        }
+        if (!files::soundFormatAvailable(req.format)) {
+            reject("--output: this system's libsndfile cannot write " +
+                   (format.empty() ? req.output.extension().string() : format) + " files; use " +
+                   files::writableExtensions());
         }
         files::Settings& s = req.settings;
         if (!settingsFile.empty()) {
             try {
                 s = files::readSettings(settingsFile);
             } catch (const files::SettingsError& e) {
-                reject(std::string("--settings: ") + e.what());
+                // The message names the file and the line to mend; the options are not at fault.
+                return EarlyExit{2, std::string("tarmel-render: ") + e.what() + "\n"};
             }
         }
         // Without a settings file every option counts, given or not; with one, only those given.
@@ -192,6 +218,8 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
         req.generations = wholeNumber("--generations", generations, 1, 100000, "count");
     } catch (const CLI::CallForHelp&) {
         return EarlyExit{0, app.help()};
+    } catch (const CLI::CallForVersion& e) {
+        return EarlyExit{0, std::string(e.what()) + "\n"};
     } catch (const CLI::ParseError& e) {
         return EarlyExit{2, std::string("tarmel-render: ") + e.what() +
                                 " (see tarmel-render --help)\n"};

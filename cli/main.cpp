@@ -1,10 +1,52 @@
-// tarmel-render: one generate request's sound, written to a file, without window or sound card.
+// tarmel-render: one generate request's sound, written to a file or standard output, without
+// window or sound card.
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
 #include "files/SoundFile.h"
 #include "synth/Errors.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// "generation N of M" on a terminal, rewritten in place at most ten times a second; nothing for
+// a render that is over within the first tenth of a second, and nothing when standard error is
+// not a terminal (a log or a pipe gets no carriage returns).
+class Progress {
+public:
+    explicit Progress(int total) : total_(total), shown_(Clock::now()) {}
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    ~Progress() {
+        if (any_) {
+            std::fputs("\r\033[K", stderr); // the line goes; the result speaks for itself
+        }
+    }
+
+    void operator()(int done) {
+        const auto now = Clock::now();
+        if (now - shown_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        shown_ = now;
+        any_ = true;
+        std::fprintf(stderr, "\rtarmel-render: generation %d of %d (%d%%)", done, total_,
+                     static_cast<int>(100LL * done / total_));
+        std::fflush(stderr);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    int total_;
+    Clock::time_point shown_;
+    bool any_ = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace tarmel;
@@ -14,8 +56,31 @@ int main(int argc, char** argv) {
         return exit->code;
     }
     const auto& req = std::get<cli::RenderRequest>(parsed);
+    const bool toStdout = cli::toStandardOutput(req);
+    if (toStdout && ::isatty(STDOUT_FILENO) != 0) {
+        std::cerr << "tarmel-render: -o - writes the sound to standard output, which is a "
+                     "terminal here; pipe it into a program (| aplay) or redirect it (> a.wav)\n";
+        return 2;
+    }
     try {
-        files::writeSoundFile(req.output, cli::renderSamples(req), req.force);
+        std::vector<int16_t> samples;
+        if (::isatty(STDERR_FILENO) != 0) {
+            Progress progress(req.generations);
+            samples = cli::renderSamples(req, [&progress](int done) { progress(done); });
+        } else {
+            samples = cli::renderSamples(req);
+        }
+        if (toStdout) {
+            if (const int err =
+                    files::writeAll(STDOUT_FILENO, files::encodeSound(samples, req.format));
+                err != 0) {
+                std::cerr << "tarmel-render: cannot write to standard output: "
+                          << std::strerror(err) << "\n";
+                return 1;
+            }
+        } else {
+            files::writeSoundFile(req.output, samples, req.force, req.format);
+        }
     } catch (const files::FileExistsError&) {
         std::cerr << "tarmel-render: " << req.output.string()
                   << " already exists; use --force to replace it\n";

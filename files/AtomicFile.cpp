@@ -43,6 +43,17 @@ std::string exists(const std::string& target) {
 
 } // namespace
 
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno != EINTR) {
+            return errno;
+        }
+        bytes.remove_prefix(n < 0 ? 0 : static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
 void writeAtomically(const std::filesystem::path& target, bool replace,
                      const std::function<void(int fd)>& write) {
     const std::string name = target.string();

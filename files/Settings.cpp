@@ -4,6 +4,7 @@
 #include "files/AtomicFile.h"
 #include "synth/Pitch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -149,6 +150,138 @@ void readState(const Checker& c, const toml::table& t, synth::SynthState& state)
     state.random = synth::RandomGenerator({raw, static_cast<float>(last)});
 }
 
+// The name of the last table header, [name], above line (counted from 1) of text; empty at the
+// top of the file.
+std::string tableAbove(std::string_view text, std::size_t line) {
+    std::string table;
+    std::size_t start = 0;
+    for (std::size_t n = 1; n < line && start < text.size(); ++n) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view row = text.substr(start, end - start);
+        row.remove_prefix(std::min(row.find_first_not_of(" \t"), row.size()));
+        if (row.starts_with('[') && !row.starts_with("[[")) {
+            const std::size_t close = row.find(']');
+            if (close != std::string_view::npos) {
+                std::string_view name = row.substr(1, close - 1);
+                name.remove_prefix(std::min(name.find_first_not_of(" \t"), name.size()));
+                name.remove_suffix(name.size() - (name.find_last_not_of(" \t") + 1));
+                table = std::string(name);
+            }
+        }
+        start = end + 1;
+    }
+    return table;
+}
+
+// The key of a "key = value" line (counted from 1) of text, as written; empty when the line has
+// no '='.
+std::string keyOnLine(std::string_view text, std::size_t line) {
+    std::size_t start = 0;
+    for (std::size_t n = 1; n < line && start != std::string_view::npos; ++n) {
+        start = text.find('\n', start);
+        start = start == std::string_view::npos ? start : start + 1;
+    }
+    if (start == std::string_view::npos) {
+        return {};
+    }
+    std::string_view row = text.substr(start, text.find('\n', start) - start);
+    const std::size_t equals = row.find('=');
+    if (equals == std::string_view::npos) {
+        return {};
+    }
+    row = row.substr(0, equals);
+    const std::size_t first = row.find_first_not_of(" \t");
+    return first == std::string_view::npos
+               ? std::string()
+               : std::string(row.substr(first, row.find_last_not_of(" \t") + 1 - first));
+}
+
+// What toml++ found wrong ("Error while parsing key-value pair: cannot redefine existing integer
+// 'ratio'"), said in the words of a settings file ("'ratio' is given twice in
+// [oscillator1.modulator2]") with what to do. line counts from 1.
+std::string plainWords(std::string_view description, std::string_view text, std::size_t line) {
+    constexpr std::string_view kPrefix = "Error while parsing ";
+    std::string_view context;
+    std::string_view reason = description;
+    if (description.starts_with(kPrefix)) {
+        const std::size_t colon = description.find(": ");
+        if (colon != std::string_view::npos) {
+            context = description.substr(kPrefix.size(), colon - kPrefix.size());
+            reason = description.substr(colon + 2);
+        }
+    }
+    const auto has = [&](std::string_view part) {
+        return reason.find(part) != std::string_view::npos;
+    };
+    const std::string table = tableAbove(text, line);
+    const std::string in = table.empty() ? " at the top of the file" : " in [" + table + "]";
+    const std::string key = keyOnLine(text, line);
+    const std::string value = "the value of '" + key + "'" + in;
+
+    if (reason.starts_with("cannot redefine existing ")) {
+        // The name toml++ quotes: the last '...' of the reason.
+        const std::size_t close = reason.rfind('\'');
+        const std::size_t open = close == 0 ? close : reason.rfind('\'', close - 1);
+        const std::string name(open < close ? reason.substr(open + 1, close - open - 1) : "");
+        if (context == "table header") {
+            return has(" as ") ? "'" + name + "' is given both as a value and as a table; keep one"
+                               : "[" + name + "] is given twice; keep one of them";
+        }
+        return "'" + name + "' is given twice" + in + "; keep one of them";
+    }
+    if (description.find("invalid utf-8") != std::string_view::npos) {
+        return "the file holds bytes that are not UTF-8 text; save it as UTF-8";
+    }
+    if (has("end-of-file")) {
+        const std::string_view what =
+            context.find("string") != std::string_view::npos
+                ? "a string (a closing quote is missing)"
+            : context == "array"        ? "a list (a closing ] is missing)"
+            : context == "table header" ? "a table name (a closing ] is missing)"
+            : context == "inline table" ? "a { } table (a closing } is missing)"
+                                        : "a value";
+        return "the file ends inside " + std::string(what) +
+               "; it may have been cut short: save it again from Tarmel or complete it";
+    }
+    if (context.find("string") != std::string_view::npos) {
+        if (has("escape sequence")) {
+            return value + " holds an unknown escape after a backslash; write \\\\ for a "
+                           "backslash";
+        }
+        return value + " is a string that is not closed on its line; end it with the quote "
+                       "it starts with";
+    }
+    if (context == "table header") {
+        return "the table name on this line is malformed; write it as [name] alone on its line";
+    }
+    if (has("expected '='")) {
+        return "a key must be followed by '=' and a value; write key = value";
+    }
+    if (has("expected value,")) {
+        return "'" + key + "'" + in + " has no value after '='";
+    }
+    if (context == "key-value pair" && has("expected a comment or whitespace")) {
+        return "something follows the value of '" + key + "'" + in +
+               "; write one key = value on each line";
+    }
+    if (has("expected keys, tables")) {
+        return "this line is neither key = value, nor a [table], nor a # comment";
+    }
+    if (context == "array" || context == "inline table") {
+        return value + " is a malformed list; separate the values by commas and close it";
+    }
+    if (has("leading zero")) {
+        return value + " starts with a zero; write whole numbers without leading zeros";
+    }
+    if (has("not representable")) {
+        return value + " is too large a number";
+    }
+    if (!key.empty()) {
+        return value + " is not a number, true, false, a quoted string or a [list]";
+    }
+    return "this is not how a settings file is written (" + std::string(reason) + ")";
+}
+
 toml::table modulatorTable(const synth::ModulatorSetting& m) {
     return toml::table{{"on", m.on}, {"multiplier", m.F}, {"ratio", m.H}};
 }
@@ -164,8 +297,8 @@ Settings parseSettings(std::string_view text, const std::string& source) {
         if (e.source().begin.line > 0) {
             message += "line " + std::to_string(e.source().begin.line) + ": ";
         }
-        throw SettingsError(message + std::string(e.description()) +
-                            " (this is not a valid settings file)");
+        throw SettingsError(message + plainWords(e.description(), text,
+                                                 static_cast<std::size_t>(e.source().begin.line)));
     }
     const Checker c(source);
     if (const toml::node* version = root.get("version"); version != nullptr &&
@@ -247,8 +380,8 @@ std::string settingsText(const Settings& s) {
                                      {"random-last", static_cast<double>(raw.last)}});
     std::ostringstream out;
     out << "# Tarmel settings: pitches, envelope, play boxes, the fifteen modulators and the\n"
-           "# state the next generation starts from. The format is described in Tarmel's\n"
-           "# docs/SETTINGS.md.\n"
+           "# state the next generation starts from. The format is described in its manual\n"
+           "# page: man 5 tarmel-settings\n"
         << toml::toml_formatter(root, toml::toml_formatter::default_flags &
                                           ~toml::format_flags::indent_sub_tables)
         << "\n";

@@ -1,25 +1,46 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, running and testing Tarmel needs.
+# Installs the Debian packages Tarmel needs: with no argument those that building and running
+# need (make build, make run, make package); with --test also those that the tests, the
+# benchmarks and the developer tools need (make test, make bench, make soak).
 # Idempotent: does nothing when all packages are present; uses sudo only when not root.
 set -euo pipefail
 
-packages=(
-    build-essential cmake ninja-build pkg-config git
+# Building and running: compiler and build tools, the libraries the program links, a font for
+# the title picture drawn at build time, and `file`, which packaging needs.
+build=(
+    build-essential cmake ninja-build pkg-config file
     qt6-base-dev libgl-dev
     libsdl2-dev
-    librtmidi-dev jackd2
-    libsndfile1-dev
+    librtmidi-dev
+    libsndfile1-dev libsamplerate0-dev
     libtomlplusplus-dev
     libcli11-dev
     libsleef-dev
+    fonts-dejavu-core
+)
+
+# Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
+# a remote control for the end-to-end tests, sox, the desktop-file, manual-page and package
+# checkers, clang-format and git.
+test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
-    clang-format
+    jackd2
     xvfb xdotool x11-utils xauth libx11-dev
     sox
-    fonts-dejavu-core
-    desktop-file-utils appstream shared-mime-info dpkg-dev file
+    desktop-file-utils appstream shared-mime-info dpkg-dev man-db
+    clang-format git
 )
+
+packages=("${build[@]}")
+case "${1:-}" in
+    "") ;;
+    --test) packages+=("${test[@]}") ;;
+    *)
+        echo "usage: $0 [--test]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

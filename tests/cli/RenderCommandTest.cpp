@@ -1,9 +1,11 @@
-// tarmel-render as other tools call it: exit status, messages and the files it leaves.
+// tarmel-render and tarmel as other tools call them: exit status, messages and the files they
+// leave.
 #include "files/SoundFile.h"
 #include "synth/Synthesizer.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,9 +29,12 @@ protected:
     RenderCommand() { fs::create_directories(dir_); }
     ~RenderCommand() override { fs::remove_all(root_); }
 
-    // Runs the shell command in the test folder, with $R naming tarmel-render; keeps its stderr.
+    // Runs the shell command in the test folder, with $R naming tarmel-render and $T tarmel;
+    // keeps what it writes to stdout and stderr, unless it sends them elsewhere itself.
     int run(const std::string& command) {
-        const int status = std::system((cd_ + command + " 2>../stderr").c_str());
+        const int status =
+            std::system((cd_ + "{ " + command + "; } >../stdout 2>../stderr").c_str());
+        out_ = contents(root_ / "stdout");
         err_ = contents(root_ / "stderr");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -37,32 +42,45 @@ protected:
     // Files and folders in the test folder and below, hidden temporary files included.
     long entries() const { return std::distance(fs::recursive_directory_iterator(dir_), {}); }
 
-    // The file written for args must be 16-bit mono 44100 Hz in the given container and hold the
-    // sum, clamped to 16 bits, of the heard oscillators (1 each, 0 for the others) of the last of
-    // that many generations synth::generate computes for p.
-    void expectFile(const std::string& args, const std::string& name, int container,
-                    const synth::Parameters& p, std::array<int, 3> heard, int generations) {
+    // The sum, clamped to 16 bits, of the heard oscillators (1 each, 0 for the others) of the
+    // last of that many generations synth::generate computes for p.
+    static std::vector<int> expected(const synth::Parameters& p, std::array<int, 3> heard,
+                                     int generations) {
         synth::SynthState state;
         synth::Waves w;
         for (int g = 0; g < generations; ++g) {
             synth::generate(p, state, w);
         }
+        std::vector<int> sum(w[0].size());
+        for (std::size_t n = 0; n < sum.size(); ++n) {
+            sum[n] = std::clamp(heard[0] * w[0][n] + heard[1] * w[1][n] + heard[2] * w[2][n],
+                                -32768, 32767);
+        }
+        return sum;
+    }
+
+    // The file the command writes, read back by libsndfile from name in the test folder, must
+    // be 16-bit mono 44100 Hz in the given container and hold exactly the expected samples.
+    void expectFile(const std::string& command, const std::string& name, int container,
+                    const synth::Parameters& p, std::array<int, 3> heard, int generations) {
         // Written without a word on stderr.
-        ASSERT_TRUE(run("$R " + args + " -o " + name) == 0 && err_.empty()) << name << ": " << err_;
+        ASSERT_TRUE(run(command) == 0 && err_.empty()) << command << ": " << err_;
         int format = 0, rate = 0, channels = 0;
         const auto got = files::readSoundFile(dir_ / name, &rate, &channels, &format);
         ASSERT_EQ(std::tuple(format & ~SF_FORMAT_ENDMASK, rate, channels, got.size()),
                   std::tuple(container | SF_FORMAT_PCM_16, 44100, 1, 44100U));
+        const std::vector<int> want = expected(p, heard, generations);
         for (std::size_t n = 0; n < got.size(); ++n) {
-            const int sum = heard[0] * w[0][n] + heard[1] * w[1][n] + heard[2] * w[2][n];
-            ASSERT_EQ(got[n], std::clamp(sum, -32768, 32767)) << name << ", sample " << n;
+            ASSERT_EQ(got[n], want[n]) << name << ", sample " << n;
         }
     }
 
     const fs::path root_ = fs::temp_directory_path() / ("tarmel-cli-" + std::to_string(getpid()));
     const fs::path dir_ = root_ / "work";
     // Into the test folder, or no command runs; $R names tarmel-render.
-    const std::string cd_ = "cd '" + dir_.string() + "' || exit 99; R='" TARMEL_RENDER_PATH "'; ";
+    const std::string cd_ =
+        "cd '" + dir_.string() + "' || exit 99; R='" TARMEL_RENDER_PATH "'; T='" TARMEL_PATH "'; ";
+    std::string out_;
     std::string err_;
 };
 
@@ -72,7 +90,8 @@ protected:
 TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHoldTheLastMix) {
     std::ofstream(dir_ / "keep.Aiff") << "precious";
     const std::vector<std::array<std::string, 4>> cases{
-        {"2", "$R -o x.mp3", "--output", "use .wav, .flac or .aiff"},
+        {"2", "$R -o x.txt", "--output", "or name one with --format"},
+        {"2", "$R -o x.wav --format wave", "--format", "use wav, flac"},
         {"2", "$R -o keep.Aiff", "keep.Aiff already exists", "use --force to replace it"},
         {"2", "$R -o x.wav --pitch 0", "--pitch", "1 to 1000"},
         {"2", "$R -o x.wav --offset2 171", "--offset2", "-170 to 170"},
@@ -105,13 +124,105 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
     const synth::Parameters fm{146, 146, 106, 0, {{{}, {}, {true, 3, 6}}}};
     synth::Parameters noise{98, 115, 98, 700, {}};
     noise.setBank(2, {{{}, {true, 2, 2}, {true, 4, 8}, {}, {}}});
-    expectFile("--pitch 146 --fm 1.3:3:6 --offset3=-40 --play 3,1,3", "a.wav", SF_FORMAT_WAV, fm,
-               {1, 0, 1}, 1);
-    expectFile(
-        "--offset2 17 --attack 700 --fm 2.2 --fm 2.3:4:8 --fm 2.2:2:2 --osc 2 --generations 3",
-        "b.FLAC", SF_FORMAT_FLAC, noise, {0, 1, 0}, 3);
-    expectFile("--force --play 1,2,3", "keep.Aiff", SF_FORMAT_AIFF, {}, {1, 1, 1}, 1);
+    expectFile("$R --pitch 146 --fm 1.3:3:6 --offset3=-40 --play 3,1,3 -o a.wav", "a.wav",
+               SF_FORMAT_WAV, fm, {1, 0, 1}, 1);
+    expectFile("$R --offset2 17 --attack 700 --fm 2.2 --fm 2.3:4:8 --fm 2.2:2:2 --osc 2 "
+               "--generations 3 -o b.FLAC",
+               "b.FLAC", SF_FORMAT_FLAC, noise, {0, 1, 0}, 3);
+    expectFile("$R --force --play 1,2,3 -o keep.Aiff", "keep.Aiff", SF_FORMAT_AIFF, {}, {1, 1, 1},
+               1);
     EXPECT_EQ(entries(), 3); // no temporary file left
+    // Through a pipe, WAV unless --format says otherwise; .aif and --format over the extension.
+    expectFile("$R --pitch 146 --fm 1.3:3:6 -o - | cat >c", "c", SF_FORMAT_WAV, fm, {1, 0, 0}, 1);
+    expectFile("$R --osc 2 --format flac -o - --offset2 17 --attack 700 --fm 2.2 --fm 2.3:4:8 "
+               "--generations 3 | cat >d",
+               "d", SF_FORMAT_FLAC, noise, {0, 1, 0}, 3);
+    expectFile("$R --pitch 146 --fm 1.3:3:6 -o e.AIF", "e.AIF", SF_FORMAT_AIFF, fm, {1, 0, 0}, 1);
+    expectFile("$R --format wav -o f.flac", "f.flac", SF_FORMAT_WAV, {}, {1, 0, 0}, 1);
+}
+
+// The lossy formats, by extension or --format: libsndfile reads back a mono file of the format's
+// rate whose samples follow the sound closely (a correlation above 0.99 and the same loudness
+// within 10%). Opus holds 48000 Hz: the sound is compared with its own samples, linearly
+// interpolated at the 48000 Hz instants.
+TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
+    const std::vector<int> want = expected({220, 220, 220, 0, {}}, {1, 0, 0}, 1);
+    const std::vector<std::tuple<std::string, int, int>> cases{
+        {"-o a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
+        {"-o b.OGA", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
+        {"-o c.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000},
+        {"-o d.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100},
+        {"--format opus -o - | cat >e", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000},
+        {"--format ogg -o f.wav", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100}};
+    for (const auto& [args, container, rate] : cases) {
+        ASSERT_TRUE(run("$R --pitch 220 " + args) == 0 && err_.empty()) << args << ": " << err_;
+        const std::string name = args.substr(args.find_last_of(" >") + 1);
+        int format = 0, gotRate = 0, channels = 0;
+        const auto got = files::readSoundFile(dir_ / name, &gotRate, &channels, &format);
+        EXPECT_EQ(std::tuple(format, gotRate, channels), std::tuple(container, rate, 1)) << args;
+        double xy = 0, xx = 0, yy = 0;
+        for (std::size_t m = 0; m < std::min<std::size_t>(got.size(), rate); ++m) {
+            const double at = static_cast<double>(m) * 44100 / rate;
+            const auto n = static_cast<std::size_t>(at);
+            const double x = n + 1 < want.size()
+                                 ? want[n] + (at - static_cast<double>(n)) * (want[n + 1] - want[n])
+                                 : want.back();
+            xy += x * got[m];
+            xx += x * x;
+            yy += static_cast<double>(got[m]) * got[m];
+        }
+        EXPECT_GT(xy / std::sqrt(xx * yy), 0.99) << args;
+        EXPECT_NEAR(std::sqrt(yy / xx), 1.0, 0.1) << args;
+    }
+}
+
+// A settings file that cannot be used: one line naming the file and the line, in the words of a
+// settings file, and nothing about the options.
+TEST_F(RenderCommand, ASettingsFileErrorSendsToTheFileAndLine) {
+    const std::vector<std::array<std::string, 2>> cases{
+        {"version = 1\n[oscillator1.modulator2]\nratio = 2\nratio = 3\n",
+         "bad.tarmel: line 4: 'ratio' is given twice in [oscillator1.modulator2]; keep one of "
+         "them\n"},
+        {"version = 1\nattack = \"0\n",
+         "bad.tarmel: line 2: the value of 'attack' at the top of the file is a string that is "
+         "not closed on its line; end it with the quote it starts with\n"}};
+    for (const auto& [text, says] : cases) {
+        std::ofstream(root_ / "bad.tarmel") << text;
+        EXPECT_EQ(run("$R --settings ../bad.tarmel -o x.wav"), 2) << text;
+        EXPECT_EQ(err_, "tarmel-render: ../" + says);
+    }
+    EXPECT_EQ(entries(), 0);
+}
+
+// On a terminal a long render shows its progress, and -o - refuses to write the sound there;
+// where standard error is a file nothing is said. script(1) gives the command a terminal.
+TEST_F(RenderCommand, ProgressOnATerminalOnly) {
+    EXPECT_EQ(run("script -qec \"$R --generations 1000 -o a.wav\" /dev/null"), 0);
+    EXPECT_NE(out_.find("generation "), std::string::npos) << out_;
+    EXPECT_EQ(run("$R --generations 1000 -o b.wav"), 0);
+    EXPECT_EQ(err_, "");
+    EXPECT_EQ(run("script -qec \"$R -o -\" /dev/null"), 2);
+    EXPECT_NE(out_.find("standard output"), std::string::npos) << out_;
+    EXPECT_EQ(entries(), 2);
+}
+
+// --help and --version print and succeed, wrong options fail with 2, without a display: tarmel
+// reads its options before it opens one.
+TEST_F(RenderCommand, HelpVersionAndWrongOptionsNeedNoDisplay) {
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    const std::vector<std::array<std::string, 3>> cases{
+        {"0", "$T --help", "--no-midi"},
+        {"0", "$T -v", "tarmel 1."},
+        {"0", "$R --version", "tarmel-render 1."},
+        {"2", "$T --bogus", "unknown option 'bogus'"},
+        {"2", "$T --midi", "--midi"},
+        {"2", "$T a.tarmel b.tarmel", "'b.tarmel' is a second settings file"},
+        {"2", "$T --midi x --no-midi", "exclude each other"}};
+    for (const auto& [status, command, says] : cases) {
+        EXPECT_EQ(std::to_string(run(noDisplay + command)), status) << command << ": " << err_;
+        EXPECT_NE((status == "0" ? out_ : err_).find(says), std::string::npos) << out_ << err_;
+        EXPECT_EQ((status == "0" ? err_ : out_), "") << command;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // mutation loop over the corpus that must never do anything but read or refuse.
 #include "files/Settings.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,47 @@ TEST(Settings, WrittenAndReadBackBitForBit) {
     // No temporary file is left: the render command test sees to that for the same atomic write.
     fs::remove(kTemporary);
     EXPECT_EQ(readSettings(kCorpus / "valid-start.tarmel"), Settings{});
+}
+
+// What the TOML reader finds wrong is said in the words of a settings file, with the line and
+// what to do; the table is the one above the line, as a person reads the file.
+TEST(Settings, TomlMistakesAreSaidInTheWordsOfASettingsFile) {
+    const std::vector<std::array<std::string, 2>> cases{
+        {"[oscillator1.modulator2]\nratio = 2\nratio = 3\n",
+         "line 3: 'ratio' is given twice in [oscillator1.modulator2]; keep one of them"},
+        {"[state]\n [ oscillator1 ] # comment\n  play = true\n  play = false\n",
+         "line 4: 'play' is given twice in [oscillator1]; keep one of them"},
+        {"attack = 0\nattack = 0\n[state]\n",
+         "line 2: 'attack' is given twice at the top of the file; keep one of them"},
+        {"[state]\n[oscillator2]\n[state]\n", "line 3: [state] is given twice; keep one of them"},
+        {"state = 1\n[state]\n",
+         "line 2: 'state' is given both as a value and as a table; keep one"},
+        {"[state]\nrandom = \"0x1", "line 2: the file ends inside a string (a closing quote"},
+        {"[state]\nrandom = [1, 2\n", "line 2: the file ends inside a list (a closing ]"},
+        {"[state]\nrandom = \"0x1\nversion = 1\n",
+         "line 2: the value of 'random' in [state] is a string that is not closed on its line"},
+        {"[state]\nrandom = \"\\q\"\n",
+         "line 2: the value of 'random' in [state] holds an unknown escape after a backslash"},
+        {"attack =\n", "line 1: 'attack' at the top of the file has no value after '='"},
+        {"attack 0\n", "line 1: a key must be followed by '=' and a value"},
+        {"attack = 0 1\n", "line 1: something follows the value of 'attack' at the top of the "
+                           "file; write one key = value on each line"},
+        {"[oscillator1]\npitch = 098\n",
+         "line 2: the value of 'pitch' in [oscillator1] starts with a zero"},
+        {"attack = 99999999999999999999\n",
+         "line 1: the value of 'attack' at the top of the file is too large a number"},
+        {"[oscillator2]\nplay = yes\n",
+         "line 2: the value of 'play' in [oscillator2] is not a number, true, false"},
+        {"[oscillator2\n", "line 1: the table name on this line is malformed"},
+        {"attack = 0\n= 1\n", "line 2: this line is neither key = value, nor a [table]"}};
+    for (const auto& [text, says] : cases) {
+        try {
+            parseSettings(text, "t.tarmel");
+            ADD_FAILURE() << text << " was read";
+        } catch (const SettingsError& e) {
+            EXPECT_EQ(std::string(e.what()).find("t.tarmel: " + says), 0U) << e.what();
+        }
+    }
 }
 
 // Each bad file of the corpus says on its first line what its message must hold; the others read.

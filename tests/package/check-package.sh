@@ -49,6 +49,9 @@ done
 
 man -l "$work/root/usr/share/man/man1/tarmel-render.1" 2>/dev/null | grep -q -- '--generations' ||
     fail "tarmel-render manual page lacks --generations"
+# The format's page, where every saved file sends its reader.
+man -l "$work/root/usr/share/man/man5/tarmel-settings.5" 2>/dev/null | grep -q 'state.random-last' ||
+    fail "tarmel-settings manual page lacks the key state.random-last"
 
 # The menu entry's Exec line starts the packaged program with a settings file, as a file manager
 # would: its window appears under Xvfb, and no message refuses the file.
