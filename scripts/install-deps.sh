@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev libgl-dev
     libsdl2-dev
-    librtmidi-dev jackd2 libjack-jackd2-dev libasound2-dev
+    librtmidi-dev jackd2 libjack-jackd2-dev libasound2-dev libasound2-plugins
     libsndfile1-dev
     libtomlplusplus-dev
     libcli11-dev

@@ -2,6 +2,7 @@
 // notes come from an output port on a private JACK server with the dummy back
 // end (no sound card).
 #include "Support.h"
+#include "files/SoundFile.h"
 
 #include <RtMidi.h>
 #include <map>
@@ -134,6 +135,66 @@ TEST(Midi, EverySenderIsConnectedToTheOnePortOfTheOneClient) {
         jack.note(note, sender);
         EXPECT_EQ(s.secondAfter(before, synthesised(pitch)), synthesised(pitch)) << sender;
     }
+}
+
+// On a JACK server without PipeWire, Debian's SDL (which has no JACK driver) reaches JACK through
+// ALSA's JACK plugin, set up as the README says: a client "Tarmel sound" whose two ports a
+// recorder on the server (jack_rec) reads. Both carry the mono sound exactly: 16-bit samples as
+// JACK's floats and back.
+TEST(JackSound, TheSoundReachesJackPortsThatARecorderReads) {
+    Jack jack;
+    const fs::path home =
+        mkdtemp((fs::temp_directory_path() / "tarmel-home-XXXXXX").string().data());
+    std::ofstream(home / ".asoundrc") << R"(pcm.tarmel {
+    type plug
+    slave.pcm {
+        type jack
+        name "Tarmel sound"
+        playback_ports {
+            0 system:playback_1
+            1 system:playback_2
+        }
+    }
+}
+)";
+    Session s("jack-sound", "SDL_AUDIODRIVER=alsa AUDIODEV=tarmel HOME=" + home.string());
+    ASSERT_NE(Session::sh("jack_lsp 2>/dev/null").find("Tarmel sound:out_001"), std::string::npos)
+        << Session::sh("jack_lsp 2>&1") << s.log("");
+    const fs::path recording = home / "recording.wav";
+    const std::string recorder =
+        Session::sh("sh -c 'echo $$; exec jack_rec -f " + recording.string() +
+                    " -d 6 -b 16 \"Tarmel sound:out_000\" \"Tarmel sound:out_001\" "
+                    ">/dev/null 2>&1' &");
+    ASSERT_TRUE(waitUntil(
+        [] {
+            return Session::sh("jack_lsp -c 'Tarmel sound:out_001' 2>/dev/null").find("jackrec") !=
+                   std::string::npos;
+        },
+        15s))
+        << Session::sh("jack_lsp -c 2>&1");
+    s.xdo("windowfocus --sync " + s.main + " key --delay 0 d");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return Session::sh("kill -0 " + std::to_string(std::stoi(recorder)) +
+                               " 2>/dev/null || echo ended") == "ended\n";
+        },
+        30s));
+    const Samples both = files::readSoundFile(recording);
+    const Samples expected = synthesised(110);
+    const long lead = std::ranges::find_if(expected, sounding) - expected.begin();
+    for (std::size_t channel : {0, 1}) {
+        Samples heard;
+        for (std::size_t n = channel; n < both.size(); n += 2) {
+            heard.push_back(both[n]);
+        }
+        const long start = std::ranges::find_if(heard, sounding) - heard.begin() - lead;
+        ASSERT_TRUE(start >= 0 && start + std::ssize(expected) <= std::ssize(heard))
+            << "channel " << channel << ": " << std::ranges::count_if(heard, sounding)
+            << " sounding samples";
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin() + start))
+            << "channel " << channel;
+    }
+    fs::remove_all(home);
 }
 
 } // namespace
