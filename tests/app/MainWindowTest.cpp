@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -420,6 +422,36 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
         }
     }
     EXPECT_EQ(log_->voices, voices) << "the voices play on as they were";
+}
+
+// The export dialog by keyboard alone: it opens on the choice given, the arrow keys move among
+// the four sounds, Tab goes on to the check box and the buttons, and a screen reader hears each
+// control's name.
+TEST_F(MainWindowTest, ExportDialogWorksByKeyboardAndNamesItsControls) {
+    ui::ExportDialog dialog({2, true}, &window_);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportSound2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportSound3");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportNormalise");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dialog.choice().oscillator, 3);
+    EXPECT_FALSE(dialog.choice().normalise);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr);
+    for (const char* name : {"exportSound0", "exportSound1", "exportNormalise"}) {
+        QAccessibleInterface* a =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QWidget*>(name));
+        EXPECT_TRUE(a->text(QAccessible::Name)
+                        .contains(QRegularExpression(
+                            "^(The sound as heard|Oscillator 1|Normalise to -1 dBFS)")))
+            << a->text(QAccessible::Name);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 // "Copy render command" says what it copied, on the window whose menu was used, and the message
