@@ -36,9 +36,9 @@ QString describeError(std::exception_ptr error) {
                                     "plain file), or choose another file.");
             break;
         case files::SettingsError::Kind::NotSettings:
-            advice = QStringLiteral("This file is not settings Tarmel can use. Nothing was "
-                                    "changed. Correct it where the message says (the format is "
-                                    "described in \"man 5 tarmel-settings\"), or choose "
+            advice = QStringLiteral("Tarmel cannot use this file as settings. Nothing was "
+                                    "changed. Correct the file where the message says (every "
+                                    "key is described in \"man 5 tarmel-settings\"), or choose "
                                     "another settings file.");
             break;
         }

@@ -124,6 +124,9 @@ public:
         snd_seq_client_info_alloca(&client);
         snd_seq_port_info_alloca(&port);
         constexpr unsigned kReadable = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ;
+        // The kinds of port RtMidi lists too: MIDI devices, synthesizers and programs.
+        constexpr unsigned kMidi = SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_SYNTH |
+                                   SND_SEQ_PORT_TYPE_APPLICATION;
         addresses_.clear();
         std::vector<std::string> names;
         snd_seq_client_info_set_client(client, -1);
@@ -136,7 +139,7 @@ public:
             snd_seq_port_info_set_port(port, -1);
             while (snd_seq_query_next_port(seq_, port) >= 0) {
                 if ((snd_seq_port_info_get_capability(port) & kReadable) != kReadable ||
-                    (snd_seq_port_info_get_type(port) & SND_SEQ_PORT_TYPE_MIDI_GENERIC) == 0) {
+                    (snd_seq_port_info_get_type(port) & kMidi) == 0) {
                     continue;
                 }
                 const int number = snd_seq_port_info_get_port(port);

@@ -487,7 +487,7 @@ TEST_F(MainWindowTest, SettingsFilesThatCannotBeOpenedSayWhatIsWrongWithThem) {
     const QString dir = temporary.path() + "/";
     QDir(dir).mkdir("folder.tarmel");
     const QStringList advice{"There is no file by that name", "Tarmel may not read it",
-                             "This file is not settings Tarmel can use"};
+                             "Tarmel cannot use this file as settings"};
     const std::vector<std::pair<QString, int>> cases{
         {dir + "none.tarmel", 0},
         {dir + "folder.tarmel", 1},
