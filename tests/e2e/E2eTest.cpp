@@ -1,6 +1,6 @@
 // The real program as a user meets it, its sound compared with what synth::generate computes. MIDI
-// notes come from an output port on a private JACK server with the dummy back
-// end (no sound card).
+// notes come from output ports on a private JACK server with the dummy back end (no sound card),
+// and the sound goes to that server once, read back by its recorder.
 #include "Support.h"
 #include "files/SoundFile.h"
 
