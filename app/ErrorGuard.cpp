@@ -23,9 +23,27 @@ QString describeError(std::exception_ptr error) {
                               "\"reset\" to open the sound output again.")
             .arg(QString::fromUtf8(e.what()));
     } catch (const files::SettingsError& e) {
-        return QStringLiteral("Tarmel cannot open these settings: %1\n\n"
-                              "Nothing was changed. Choose a settings file that Tarmel saved.")
-            .arg(QString::fromUtf8(e.what()));
+        QString advice;
+        switch (e.kind()) {
+        case files::SettingsError::Kind::Missing:
+            advice = QStringLiteral("There is no file by that name: it may have been moved, "
+                                    "renamed or deleted. Nothing was changed. Choose the file "
+                                    "where it is now.");
+            break;
+        case files::SettingsError::Kind::Unreadable:
+            advice = QStringLiteral("The file is there but Tarmel may not read it. Nothing was "
+                                    "changed. Check the file's permissions (or that it is a "
+                                    "plain file), or choose another file.");
+            break;
+        case files::SettingsError::Kind::NotSettings:
+            advice = QStringLiteral("Tarmel cannot use this file as settings. Nothing was "
+                                    "changed. Correct the file where the message says (every "
+                                    "key is described in \"man 5 tarmel-settings\"), or choose "
+                                    "another settings file.");
+            break;
+        }
+        return QStringLiteral("Tarmel cannot open these settings: %1\n\n%2")
+            .arg(QString::fromUtf8(e.what()), advice);
     } catch (const files::FileExistsError& e) {
         return QStringLiteral("Tarmel did not write the file: %1").arg(QString::fromUtf8(e.what()));
     } catch (const files::FileError& e) {

@@ -7,6 +7,7 @@
 #include "files/Settings.h"
 #include "synth/Generator.h"
 #include "synth/Parameters.h"
+#include "ui/ExportDialog.h"
 #include "ui/HelpWindow.h"
 #include "ui/OscillatorWindow.h"
 #include "ui/SingleWindow.h"
@@ -127,7 +128,8 @@ private:
     std::chrono::steady_clock::time_point lastGeneration_;
     // The play boxes of the last request, while the waves it played are the last generated.
     std::optional<std::array<bool, synth::kOscillators>> lastPlayed_;
-    QList<QAction*> fileActions_; // the context menu, shared by the oscillator windows
+    QList<QAction*> fileActions_;   // the context menu, shared by the oscillator windows
+    ui::ExportChoice exportChoice_; // the last export's choice, offered again
 
     QSlider* pitchSlider_ = nullptr;
     std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3

@@ -2,10 +2,14 @@
 // a drop), the last sound exported, and the render command that reproduces the settings.
 #include "app/ErrorGuard.h"
 #include "app/MainWindow.h"
+#include "files/Normalise.h"
 #include "files/SoundFile.h"
+#include "ui/ExportDialog.h"
 #include "ui/ModulatorPanel.h"
+#include "ui/Toast.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDragEnterEvent>
@@ -23,7 +27,6 @@ namespace tarmel::app {
 namespace {
 
 const QString kSettingsFilter = QStringLiteral("Tarmel settings (*.tarmel)");
-const QString kSoundFiles = QStringLiteral(" (*.wav *.flac *.aiff)");
 
 std::filesystem::path pathOf(const QString& file) {
     return std::filesystem::path(file.toStdString());
@@ -131,25 +134,26 @@ void MainWindow::exportSound() {
         throw Refusal("There is no sound to export yet. Make one with \"generate\" or "
                       "a letter key, then export it.");
     }
-    // The first filter is the sound as it was heard; the others one oscillator's own samples.
-    const QStringList filters{QStringLiteral("The sound as heard") + kSoundFiles,
-                              QStringLiteral("Oscillator 1") + kSoundFiles,
-                              QStringLiteral("Oscillator 2") + kSoundFiles,
-                              QStringLiteral("Oscillator 3") + kSoundFiles};
-    QString chosen = filters.front();
-    const QString file =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Export sound"),
-                                     QStringLiteral("sound.wav"), filters.join(";;"), &chosen);
+    // What to write is chosen in plain sight first; then the file is named.
+    if (!ui::ExportDialog::ask(this, exportChoice_)) {
+        return;
+    }
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export sound"), QStringLiteral("sound.wav"),
+        QStringLiteral("Sound files (*.wav *.flac *.aiff)"));
     if (file.isEmpty()) {
         return;
     }
     std::array<bool, synth::kOscillators> voices = *lastPlayed_;
-    if (const auto oscillator = filters.indexOf(chosen); oscillator > 0) {
+    if (exportChoice_.oscillator > 0) {
         voices = {};
-        voices[static_cast<std::size_t>(oscillator - 1)] = true;
+        voices[static_cast<std::size_t>(exportChoice_.oscillator - 1)] = true;
     }
-    files::writeSoundFile(pathOf(withExtension(file, QStringLiteral(".wav"))),
-                          synth::heardMix(generator_.waves(), voices), true);
+    std::vector<int16_t> samples = synth::heardMix(generator_.waves(), voices);
+    if (exportChoice_.normalise) {
+        samples = files::normalised(samples);
+    }
+    files::writeSoundFile(pathOf(withExtension(file, QStringLiteral(".wav"))), samples, true);
 }
 
 void MainWindow::copyRenderCommand() {
@@ -179,7 +183,14 @@ void MainWindow::copyRenderCommand() {
         words << QStringLiteral("--play") << play.join(',');
     }
     words << QStringLiteral("-o") << QStringLiteral("sound.wav");
-    QGuiApplication::clipboard()->setText(words.join(' '));
+    const QString command = words.join(' ');
+    QGuiApplication::clipboard()->setText(command);
+    // Said on the window whose menu was used: any window that shares the file actions.
+    QWidget* shownOn = QApplication::activeWindow();
+    if (shownOn == nullptr || !shownOn->actions().contains(fileActions_.front())) {
+        shownOn = this;
+    }
+    ui::Toast::show(*shownOn, QStringLiteral("Copied to the clipboard: ") + command);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -64,6 +64,11 @@ void SdlDevice::open() {
     // SDL would otherwise catch SIGTERM and SIGINT for an event queue nobody reads here, and a
     // session ending or `kill` could not end the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The name sound servers and patchbays show for the program (PipeWire's node, PulseAudio's
+    // client and stream). The environment variables of the same names still win.
+    SDL_SetHint(SDL_HINT_APP_NAME, "Tarmel");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Tarmel");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Tarmel");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         throwSdl("Could not start the sound system");
     }

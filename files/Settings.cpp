@@ -340,8 +340,12 @@ Settings readSettings(const std::filesystem::path& file) {
     const std::string name = file.string();
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
+        throw SettingsError(name + ": there is no such file", SettingsError::Kind::Missing);
+    }
     if (ec) {
-        throw SettingsError(name + ": cannot read it: " + ec.message());
+        throw SettingsError(name + ": cannot read it: " + ec.message(),
+                            SettingsError::Kind::Unreadable);
     }
     if (size > kMaxSettingsBytes) {
         throw SettingsError(name + ": the file is larger than 1 MiB; it is not a settings file");
@@ -350,7 +354,8 @@ Settings readSettings(const std::filesystem::path& file) {
     std::ostringstream text;
     text << in.rdbuf();
     if (!in) {
-        throw SettingsError(name + ": cannot read it: " + std::strerror(errno));
+        throw SettingsError(name + ": cannot read it: " + std::strerror(errno),
+                            SettingsError::Kind::Unreadable);
     }
     return parseSettings(text.str(), name);
 }

@@ -25,11 +25,21 @@ struct Settings {
     friend bool operator==(const Settings&, const Settings&) = default;
 };
 
-// A file that is not a valid settings file; the message names the file, the line where it is
-// known, and what is wrong.
+// A file that cannot be used as settings; the message names the file, the line where it is
+// known, and what is wrong. The kind tells the window what the user can do about it.
 class SettingsError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        Missing,     // there is no file by that name
+        Unreadable,  // the file is there but cannot be read (permissions, a folder, a device)
+        NotSettings, // the file was read and is not a settings file this program can use
+    };
+    explicit SettingsError(const std::string& what, Kind kind = Kind::NotSettings)
+        : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const noexcept { return kind_; }
+
+private:
+    Kind kind_;
 };
 
 // Files larger than this are refused unread.

@@ -1,24 +1,24 @@
-// MIDI note input: one input port named "Tarmel" on JACK (when a server runs) or on the ALSA
-// sequencer, connected to the MIDI outputs there, now and as they appear.
+// MIDI note input: one client "Tarmel" with one input port "Tarmel" on JACK (when a server runs)
+// or on the ALSA sequencer, connected to the MIDI outputs there, now and as they appear.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
-
-class RtMidiIn;
 
 namespace tarmel::midi {
 
 class MidiInput {
 public:
-    // Called with the pitch of every note-on in 1..1000 Hz, on one of the MIDI threads.
+    // Called with the pitch of every note-on in 1..1000 Hz, on JACK's process thread or the ALSA
+    // reader thread.
     using PitchHandler = std::function<void(int16_t pitch)>;
     // Called once, on the watcher thread, with a line for the user: MIDI is unavailable, or the
     // outputs asked for are not there yet.
@@ -31,21 +31,28 @@ public:
     MidiInput(const MidiInput&) = delete;
     MidiInput& operator=(const MidiInput&) = delete;
 
+    // The input port on one MIDI system: lists the outputs and connects them to itself.
+    class Port {
+    public:
+        virtual ~Port() = default;
+        // The names of the MIDI outputs of every other client.
+        virtual std::vector<std::string> outputs() = 0;
+        // Connects the output of that name to the port; whether it is connected.
+        virtual bool connect(const std::string& output) = 0;
+    };
+
 private:
     void watch(const std::stop_token& stop);
-    bool open();
     void connectOutputs();
-    std::unique_ptr<RtMidiIn> newInput() const;
-    static void onMessage(double, std::vector<unsigned char>* message, void* self);
+    void heard(std::span<const unsigned char> message) const;
 
     const std::vector<std::string> only_;
     const PitchHandler onPitch_;
     const Notice notice_;
-    // The watcher thread's own after the constructor: the system in use, the port "Tarmel", and
-    // one input per connected output, by the output's name.
-    int api_ = 0;
-    std::unique_ptr<RtMidiIn> port_;
-    std::map<std::string, std::unique_ptr<RtMidiIn>> connections_;
+    // The watcher thread's own after the constructor: the port "Tarmel", and the outputs
+    // connected to it that are still there.
+    std::unique_ptr<Port> port_;
+    std::set<std::string> connected_;
     bool noticedMissing_ = false;
     std::mutex mutex_;
     std::condition_variable_any wake_;

@@ -11,7 +11,7 @@ build=(
     build-essential cmake ninja-build pkg-config file
     qt6-base-dev libgl-dev
     libsdl2-dev
-    librtmidi-dev
+    librtmidi-dev libjack-jackd2-dev libasound2-dev
     libsndfile1-dev libsamplerate0-dev
     libtomlplusplus-dev
     libcli11-dev
@@ -25,7 +25,7 @@ build=(
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
-    jackd2
+    jackd2 libasound2-plugins
     xvfb xdotool x11-utils xauth libx11-dev
     sox
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db

@@ -8,16 +8,23 @@
 #include "files/Settings.h"
 #include "files/SoundFile.h"
 #include "ui/Controls.h"
+#include "ui/ExportDialog.h"
+#include "ui/Toast.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,14 +39,29 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Runs act, answering every modal message box that comes up meanwhile with answer and giving a
-// file dialog the file; what the message boxes said.
+// Runs act, answering every modal message box that comes up meanwhile with answer, making the
+// export dialog's choice as exportAs says and giving a file dialog the file; what the message
+// boxes said.
 template <class Act>
-QStringList answering(QMessageBox::StandardButton answer, const Act& act,
-                      const QString& file = {}) {
+QStringList answering(QMessageBox::StandardButton answer, const Act& act, const QString& file = {},
+                      ui::ExportChoice exportAs = {}) {
     QStringList seen;
     QTimer timer;
     timer.callOnTimeout([&] {
+        if (auto* dialog = qobject_cast<ui::ExportDialog*>(QApplication::activeModalWidget())) {
+            const auto button = [dialog](const QString& name) {
+                return dialog->findChild<QAbstractButton*>(name);
+            };
+            button(QStringLiteral("exportSound%1").arg(exportAs.oscillator))->click();
+            if (button("exportNormalise")->isChecked() != exportAs.normalise) {
+                button("exportNormalise")->click();
+            }
+            for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+                if (b->text() == "Choose &file…") {
+                    b->click();
+                }
+            }
+        }
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             dialog->selectFile(file);
             static_cast<QDialog*>(dialog)->accept();
@@ -60,11 +82,12 @@ QStringList answering(QMessageBox::StandardButton answer, const Act& act,
 
 // Chooses the action of the window's context menu as answering does.
 QStringList choose(QWidget& window, const char* action, const QString& file,
-                   QMessageBox::StandardButton answer = QMessageBox::Yes) {
+                   QMessageBox::StandardButton answer = QMessageBox::Yes,
+                   ui::ExportChoice exportAs = {}) {
     for (QAction* a : window.actions()) {
         if (a->text() == QString::fromUtf8(action)) {
             return answering(
-                answer, [a] { a->trigger(); }, file);
+                answer, [a] { a->trigger(); }, file, exportAs);
         }
     }
     return {QStringLiteral("no action ") + action};
@@ -544,6 +567,134 @@ TEST(QuietRepeat, SleepsWhileNothingChangesAndSoundsAsATickEveryBlockWould) {
             const int16_t expected = frame + i < audio::kVoiceFrames ? wave[frame + i] : 0;
             ASSERT_EQ(heard[start + b * 256 + i], expected) << "block " << b << " frame " << i;
         }
+    }
+}
+
+// Each export choice writes its own wave; normalised, the loudest sample is at -1 dBFS
+// (32767 * 10^(-1/20) = 29203.6, within one step) and every sample keeps its proportion. The sound
+// played is not changed by an export.
+TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
+    const QTemporaryDir temporary;
+    setValue("VScroll1", 146);
+    setValue("VScroll3", -20);
+    click("ChkFm(2)");
+    click("Check1(2)");
+    click("Play");
+    const auto voices = log_->voices;
+    const std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>> cases{
+        {{0, false}, heard(*log_, {true, false, true})},
+        {{1, false}, {voices[0].begin(), voices[0].end()}},
+        {{2, false}, {voices[1].begin(), voices[1].end()}},
+        {{3, false}, {voices[2].begin(), voices[2].end()}},
+        {{0, true}, heard(*log_, {true, false, true})},
+        {{3, true}, {voices[2].begin(), voices[2].end()}},
+    };
+    const double target = 32767 * std::pow(10.0, -1.0 / 20);
+    for (const auto& [choice, plain] : cases) {
+        const QString file =
+            temporary.path() +
+            QStringLiteral("/%1-%2.wav").arg(choice.oscillator).arg(choice.normalise);
+        choose(window_, "Export sound…", file, QMessageBox::Ok, choice);
+        const std::vector<int16_t> written = files::readSoundFile(file.toStdString());
+        const auto what = testing::Message() << "oscillator " << choice.oscillator << " normalised "
+                                             << choice.normalise;
+        if (!choice.normalise) {
+            EXPECT_EQ(written, plain) << what;
+            continue;
+        }
+        ASSERT_EQ(written.size(), plain.size()) << what;
+        int plainPeak = 0;
+        int peak = 0;
+        for (std::size_t n = 0; n < plain.size(); ++n) {
+            plainPeak = std::max(plainPeak, std::abs(int{plain[n]}));
+            peak = std::max(peak, std::abs(int{written[n]}));
+        }
+        EXPECT_LE(std::abs(peak - target), 1.0) << what;
+        const double gain = target / plainPeak;
+        for (std::size_t n = 0; n < plain.size(); n += 97) {
+            EXPECT_LE(std::abs(written[n] - plain[n] * gain), 0.5 + 1e-9) << what << " at " << n;
+        }
+    }
+    EXPECT_EQ(log_->voices, voices) << "the voices play on as they were";
+}
+
+// The export dialog by keyboard alone: it opens on the choice given, the arrow keys move among
+// the four sounds, Tab goes on to the check box and the buttons, and a screen reader hears each
+// control's name.
+TEST_F(MainWindowTest, ExportDialogWorksByKeyboardAndNamesItsControls) {
+    ui::ExportDialog dialog({2, true}, &window_);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportSound2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportSound3");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportNormalise");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dialog.choice().oscillator, 3);
+    EXPECT_FALSE(dialog.choice().normalise);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr);
+    for (const char* name : {"exportSound0", "exportSound1", "exportNormalise"}) {
+        QAccessibleInterface* a =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QWidget*>(name));
+        EXPECT_TRUE(a->text(QAccessible::Name)
+                        .contains(QRegularExpression(
+                            "^(The sound as heard|Oscillator 1|Normalise to -1 dBFS)")))
+            << a->text(QAccessible::Name);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+// "Copy render command" says what it copied, on the window whose menu was used, and the message
+// goes away by itself.
+TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
+    click("CmdOsc2");
+    QWidget* osc2 = topLevel("FrmOsc2");
+    for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        setValue("VScroll1", w == osc2 ? 200 : 110);
+        choose(*w, "Copy render command", {});
+        const QString copied = QGuiApplication::clipboard()->text();
+        EXPECT_TRUE(copied.startsWith(w == osc2 ? "tarmel-render --pitch 200 "
+                                                : "tarmel-render --pitch 110 "))
+            << copied;
+        auto* toast = w->findChild<ui::Toast*>();
+        ASSERT_NE(toast, nullptr) << w->objectName();
+        QTest::qWait(100);
+        EXPECT_TRUE(toast->isVisible());
+        EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
+        EXPECT_EQ(toast->accessibleName(), toast->text());
+        EXPECT_EQ(toast->focusPolicy(), Qt::NoFocus) << "the keys stay with the window";
+        if (w == osc2) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
+        }
+    }
+}
+
+// A settings file that cannot be opened is described as what it is, with what to do about it.
+TEST_F(MainWindowTest, SettingsFilesThatCannotBeOpenedSayWhatIsWrongWithThem) {
+    const QTemporaryDir temporary;
+    const QString dir = temporary.path() + "/";
+    QDir(dir).mkdir("folder.tarmel");
+    const QStringList advice{"There is no file by that name", "Tarmel may not read it",
+                             "Tarmel cannot use this file as settings"};
+    const std::vector<std::pair<QString, int>> cases{
+        {dir + "none.tarmel", 0},
+        {dir + "folder.tarmel", 1},
+        {QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel"), 2},
+    };
+    for (const auto& [file, kind] : cases) {
+        const QStringList seen =
+            answering(QMessageBox::Ok, [&, f = file] { window_.openSettings(f); });
+        ASSERT_EQ(seen.size(), 1) << file;
+        for (int k = 0; k < advice.size(); ++k) {
+            EXPECT_EQ(seen[0].contains(advice[k]), k == kind) << seen[0];
+        }
+        EXPECT_TRUE(seen[0].contains(QFileInfo(file).fileName())) << seen[0];
     }
 }
 

@@ -1,9 +1,12 @@
 // The real program as a user meets it, its sound compared with what synth::generate computes. MIDI
-// notes come from an output port on a private JACK server with the dummy back
-// end (no sound card).
+// notes come from output ports on a private JACK server with the dummy back end (no sound card),
+// and the sound goes to that server once, read back by its recorder.
 #include "Support.h"
+#include "files/SoundFile.h"
 
 #include <RtMidi.h>
+#include <map>
+#include <tuple>
 
 namespace tarmel::test {
 namespace {
@@ -34,35 +37,41 @@ TEST(E2eStart, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
 }
 
 // A JACK server of our own, named so that no other JACK user meets it (the program started
-// meanwhile inherits the name), with an output port "keys:keys" to play notes on. Its period is
-// JACK's default 1024 frames (23 ms): with shorter ones a busy machine now and then fails to run a
-// non-realtime client within the cycle, and JACK drops that cycle's notes.
+// meanwhile inherits the name), with MIDI output ports to play notes on: "keys:keys" from the
+// start, others added. Its period is JACK's default 1024 frames (23 ms): with shorter ones a busy
+// machine now and then fails to run a non-realtime client within the cycle, and JACK drops that
+// cycle's notes.
 struct Jack {
     Jack() {
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         server_ = Session::sh("sh -c 'echo $$; exec jackd -n " + name_ +
                               " --no-realtime -d dummy -r 44100 -p 1024 >/dev/null 2>&1' &");
         Session::sh("jack_wait -w -t 30 >/dev/null 2>&1");
-        keys_ = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "keys");
-        keys_->openVirtualPort("keys");
+        addSender("keys");
     }
     ~Jack() {
-        keys_.reset();
+        senders_.clear();
         Session::sh("kill " + server_);
         unsetenv("JACK_DEFAULT_SERVER");
     }
-    // Whether the server runs and the program has connected itself to the port.
-    static bool connected() {
-        return Session::sh("jack_lsp -c keys:keys 2>/dev/null").find("Tarmel") != std::string::npos;
+    // A client sender with the output port sender.
+    void addSender(const std::string& sender) {
+        senders_[sender] = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, sender);
+        senders_[sender]->openVirtualPort(sender);
     }
-    void note(int n) {
+    // Whether the server runs and the program has connected itself to the sender's port.
+    static bool connected(const std::string& sender = "keys") {
+        return Session::sh("jack_lsp -c " + sender + ":" + sender + " 2>/dev/null")
+                   .find("Tarmel") != std::string::npos;
+    }
+    void note(int n, const std::string& sender = "keys") {
         std::vector<unsigned char> on{0x90, static_cast<unsigned char>(n), 100};
-        keys_->sendMessage(&on);
+        senders_.at(sender)->sendMessage(&on);
     }
 
     const std::string name_ = "tarmel-test-" + std::to_string(getpid());
     std::string server_;
-    std::unique_ptr<RtMidiOut> keys_; // once the server runs
+    std::map<std::string, std::unique_ptr<RtMidiOut>> senders_; // once the server runs
 };
 
 // A note is heard exactly as the letter key of its pitch; a burst of 50 notes in 100 ms is
@@ -103,6 +112,89 @@ TEST(Midi, NotesPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) {
     };
     EXPECT_TRUE(std::equal(end(last) - 20000, end(last), end(heard) - 20000));
     EXPECT_FALSE(s.exitStatus()) << "ended";
+}
+
+// Two keyboards, one before the program starts and one after, both reach the one port
+// "Tarmel:Tarmel" of the one client "Tarmel", and both are heard.
+TEST(Midi, EverySenderIsConnectedToTheOnePortOfTheOneClient) {
+    Jack jack;
+    jack.addSender("pads");
+    Session s("midi-two");
+    jack.addSender("drums");
+    ASSERT_TRUE(waitUntil([&] { return jack.connected("pads") && jack.connected("drums"); }, 15s))
+        << Session::sh("jack_lsp -c 2>&1");
+    // Every port of the program's: one input, connected to all three senders.
+    EXPECT_EQ(Session::sh("jack_lsp 2>/dev/null | grep -i tarmel"), "Tarmel:Tarmel\n");
+    std::string connections = Session::sh("jack_lsp -c Tarmel:Tarmel 2>/dev/null");
+    for (const char* sender : {"keys:keys", "pads:pads", "drums:drums"}) {
+        EXPECT_NE(connections.find(sender), std::string::npos) << connections;
+    }
+    for (const auto& [sender, note, pitch] : std::vector<std::tuple<std::string, int, int16_t>>{
+             {"pads", 45, 110}, {"drums", 57, 220}, {"keys", 50, 147}}) {
+        const std::size_t before = s.samples();
+        jack.note(note, sender);
+        EXPECT_EQ(s.secondAfter(before, synthesised(pitch)), synthesised(pitch)) << sender;
+    }
+}
+
+// On a JACK server without PipeWire, Debian's SDL (which has no JACK driver) reaches JACK through
+// ALSA's JACK plugin, set up as the README says: a client "Tarmel sound" whose two ports a
+// recorder on the server (jack_rec) reads. Both carry the mono sound exactly: 16-bit samples as
+// JACK's floats and back.
+TEST(JackSound, TheSoundReachesJackPortsThatARecorderReads) {
+    Jack jack;
+    const fs::path home =
+        mkdtemp((fs::temp_directory_path() / "tarmel-home-XXXXXX").string().data());
+    std::ofstream(home / ".asoundrc") << R"(pcm.tarmel {
+    type plug
+    slave.pcm {
+        type jack
+        name "Tarmel sound"
+        playback_ports {
+            0 system:playback_1
+            1 system:playback_2
+        }
+    }
+}
+)";
+    Session s("jack-sound", "SDL_AUDIODRIVER=alsa AUDIODEV=tarmel HOME=" + home.string());
+    ASSERT_NE(Session::sh("jack_lsp 2>/dev/null").find("Tarmel sound:out_001"), std::string::npos)
+        << Session::sh("jack_lsp 2>&1") << s.log("");
+    const fs::path recording = home / "recording.wav";
+    const std::string recorder =
+        Session::sh("sh -c 'echo $$; exec jack_rec -f " + recording.string() +
+                    " -d 6 -b 16 \"Tarmel sound:out_000\" \"Tarmel sound:out_001\" "
+                    ">/dev/null 2>&1' &");
+    ASSERT_TRUE(waitUntil(
+        [] {
+            return Session::sh("jack_lsp -c 'Tarmel sound:out_001' 2>/dev/null").find("jackrec") !=
+                   std::string::npos;
+        },
+        15s))
+        << Session::sh("jack_lsp -c 2>&1");
+    s.xdo("windowfocus --sync " + s.main + " key --delay 0 d");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return Session::sh("kill -0 " + std::to_string(std::stoi(recorder)) +
+                               " 2>/dev/null || echo ended") == "ended\n";
+        },
+        30s));
+    const Samples both = files::readSoundFile(recording);
+    const Samples expected = synthesised(110);
+    const long lead = std::ranges::find_if(expected, sounding) - expected.begin();
+    for (std::size_t channel : {0, 1}) {
+        Samples heard;
+        for (std::size_t n = channel; n < both.size(); n += 2) {
+            heard.push_back(both[n]);
+        }
+        const long start = std::ranges::find_if(heard, sounding) - heard.begin() - lead;
+        ASSERT_TRUE(start >= 0 && start + std::ssize(expected) <= std::ssize(heard))
+            << "channel " << channel << ": " << std::ranges::count_if(heard, sounding)
+            << " sounding samples";
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin() + start))
+            << "channel " << channel;
+    }
+    fs::remove_all(home);
 }
 
 } // namespace
