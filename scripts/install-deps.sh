@@ -18,7 +18,7 @@ packages=(
     xvfb xdotool x11-utils xauth libx11-dev
     sox
     fonts-dejavu-core
-    desktop-file-utils appstream shared-mime-info dpkg-dev file
+    desktop-file-utils appstream shared-mime-info dpkg-dev file lintian
 )
 
 missing=()
