@@ -52,10 +52,11 @@ bench: configure build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
 
+# The package and its debugging symbols (tarmel-dbgsym_*.ddeb).
 package: build
-	rm -f $(BUILD)/packages/tarmel_*.deb
+	rm -f $(BUILD)/packages/tarmel_*.deb $(BUILD)/packages/tarmel-dbgsym_*.ddeb
 	cd $(BUILD) && cpack -G DEB
-	cp $(BUILD)/packages/tarmel_*.deb .
+	cp $(BUILD)/packages/tarmel_*.deb $(BUILD)/packages/tarmel-dbgsym_*.ddeb .
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -28,7 +28,7 @@ test=(
     jackd2 libasound2-plugins
     xvfb xdotool x11-utils xauth libx11-dev
     sox
-    desktop-file-utils appstream shared-mime-info dpkg-dev man-db
+    desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     clang-format git
 )
 

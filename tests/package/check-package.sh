@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the desktop files and the Debian package without touching the system: validates the
-# desktop entry and the AppStream file, builds the package into a temporary folder, unpacks it
-# there and renders a sound with the packaged tarmel-render.
+# desktop entry and the AppStream file, builds the package into a temporary folder, runs lintian on
+# it, unpacks it there and renders a sound with the packaged tarmel-render.
 set -euo pipefail
 src=$1
 build=$2
@@ -32,10 +32,26 @@ grep -q '^MimeType=application/x-tarmel-settings;' "$src/packaging/org.quorvane.
 (cd "$build" && cpack -G DEB -B "$work/out" -D CPACK_OUTPUT_FILE_PREFIX="$work/out/packages" >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
 deb=$(ls "$work"/out/packages/tarmel_*.deb)
+dbgsym=$(ls "$work"/out/packages/tarmel-dbgsym_*.ddeb) || fail "cpack made no debug package"
 dpkg-deb -x "$deb" "$work/root"
+dpkg-deb -x "$dbgsym" "$work/dbgsym"
 
 for f in "${expected[@]}"; do
     [ -e "$work/root/$f" ] || fail "package lacks $f"
+done
+
+# Debian's own checker: any error fails; warnings and notes are shown.
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" || fail "lintian reports errors"
+
+# Each program is stripped, and the debug package holds its debugging information under its build
+# id, where gdb looks for it.
+for program in "$work"/root/usr/bin/*; do
+    id=$(readelf -n "$program" | sed -n 's/^ *Build ID: //p')
+    [ -n "$id" ] || fail "$program has no build id"
+    readelf -S "$program" | grep -q '\.symtab' && fail "$program is not stripped"
+    debug="$work/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
+    readelf -S "$debug" 2>/dev/null | grep -q '\.debug_line' ||
+        fail "debug package lacks the debugging information of $program"
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -47,10 +63,10 @@ done
     fail "packaged tarmel-render did not render"
 [ "$(stat -c %s "$work/a.wav")" -gt 88200 ] || fail "rendered file too small"
 
-man -l "$work/root/usr/share/man/man1/tarmel-render.1" 2>/dev/null | grep -q -- '--generations' ||
+man -l "$work/root/usr/share/man/man1/tarmel-render.1.gz" 2>/dev/null | grep -q -- '--generations' ||
     fail "tarmel-render manual page lacks --generations"
 # The format's page, where every saved file sends its reader.
-man -l "$work/root/usr/share/man/man5/tarmel-settings.5" 2>/dev/null | grep -q 'state.random-last' ||
+man -l "$work/root/usr/share/man/man5/tarmel-settings.5.gz" 2>/dev/null | grep -q 'state.random-last' ||
     fail "tarmel-settings manual page lacks the key state.random-last"
 
 # The menu entry's Exec line starts the packaged program with a settings file, as a file manager
