@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "audio/SdlDevice.h"
 #include "midi/MidiInput.h"
+#include "ui/Accessibility.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Before the first window: a screen reader may ask about a window as soon as it exists.
+    tarmel::ui::installAccessibility();
     tarmel::audio::SdlDevice device;
     tarmel::app::MainWindow window([&device] { return device.openOutput(); });
     try {

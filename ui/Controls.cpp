@@ -1,11 +1,13 @@
 // Controls made from the layout table.
 #include "ui/Controls.h"
 
+#include "ui/Accessibility.h"
 #include "ui/LineWidget.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -26,6 +28,27 @@ void fillBackground(QWidget& widget, const QColor& colour) {
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
+
+// A bar or slider that shows a mark while it has the focus: a thin white frame with a black one
+// inside, seen on the dark grey window and on the light track alike. Without the focus it looks
+// as it always did.
+template <class Bar> class FocusMarked : public Bar {
+public:
+    using Bar::Bar;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Bar::paintEvent(event);
+        if (this->hasFocus()) {
+            QPainter painter(this);
+            const QRect outer = this->rect().adjusted(0, 0, -1, -1);
+            painter.setPen(Qt::white);
+            painter.drawRect(outer);
+            painter.setPen(Qt::black);
+            painter.drawRect(outer.adjusted(1, 1, -1, -1));
+        }
+    }
+};
 
 Qt::Alignment alignment(Align align) {
     switch (align) {
@@ -80,13 +103,13 @@ QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        auto* bar = new QScrollBar(
+        auto* bar = new FocusMarked<QScrollBar>(
             c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
         bar->setFocusPolicy(Qt::StrongFocus);
         return bar;
     }
     case ControlKind::PitchSlider: {
-        auto* slider = new QSlider(Qt::Vertical, &window);
+        auto* slider = new FocusMarked<QSlider>(Qt::Vertical, &window);
         slider->setInvertedAppearance(true);
         slider->setInvertedControls(true);
         slider->setTickPosition(QSlider::TicksRight);
@@ -154,6 +177,7 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
     if (!focusOrder.empty()) {
         focusOrder.begin()->second->setFocus();
     }
+    makeAccessible(window, layout);
 }
 
 double fittingPointSize(const QLabel& label) {

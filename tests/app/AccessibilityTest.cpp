@@ -1,0 +1,307 @@
+// What the windows tell a listener and a keyboard user, offscreen: the Tab order walked by key
+// presses against the reading order of docs/ACCESSIBILITY.md, the names, descriptions and spoken
+// values a screen reader gets from Qt's accessibility interfaces, the tooltips, the focus mark
+// and the context menu from the keyboard and from a bar.
+#include "RecordingOutput.h"
+#include "app/MainWindow.h"
+#include "ui/Controls.h"
+
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+inline std::ostream& operator<<(std::ostream& os, const QString& s) {
+    return os << '"' << s.toStdString() << '"';
+}
+
+namespace tarmel {
+namespace {
+
+using Names = std::vector<QString>;
+
+QWidget* topLevel(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name) && w->isVisible()) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+// The modulators' controls in reading order: per modulator its box, Multiply and Divide.
+Names modulatorControls() {
+    Names names;
+    for (int k = 0; k < 5; ++k) {
+        for (const char* base : {"ChkFm", "sliderFm", "sliderharmon"}) {
+            names.push_back(QStringLiteral("%1(%2)").arg(QLatin1String(base)).arg(k));
+        }
+    }
+    return names;
+}
+
+// The reading order documented in docs/ACCESSIBILITY.md.
+Names mainReadingOrder() {
+    Names names{"CmdReset", "Play"};
+    const Names modulators = modulatorControls();
+    names.insert(names.end(), modulators.begin(), modulators.end());
+    for (const char* n :
+         {"VScroll1", "Check1(0)", "VScroll2", "Check1(1)", "VScroll3", "Check1(2)", "Sliderattack",
+          "Cmdstart", "Cmdstop", "CmdOsc2", "CmdOsc3", "Cmdhelp", "CmdExit"}) {
+        names.emplace_back(QLatin1String(n));
+    }
+    return names;
+}
+
+// The accessible children of a window that a screen reader meets.
+std::vector<QAccessibleInterface*> accessibleChildren(QWidget& window) {
+    QAccessibleInterface* w = QAccessible::queryAccessibleInterface(&window);
+    std::vector<QAccessibleInterface*> children;
+    for (int i = 0; i < w->childCount(); ++i) {
+        children.push_back(w->child(i));
+    }
+    return children;
+}
+
+QAccessibleInterface* accessible(QWidget& window, const char* name) {
+    return QAccessible::queryAccessibleInterface(ui::child<QWidget>(window, QLatin1String(name)));
+}
+
+// What the popup menu that opens during act offers; it is closed at once.
+QStringList menuDuring(const std::function<void()>& act) {
+    QStringList offered;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (const QAction* a : menu->actions()) {
+                offered << a->text();
+            }
+            menu->close();
+        }
+    });
+    timer.start(5);
+    act();
+    QTest::qWait(50);
+    return offered;
+}
+
+class AccessibilityTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_.load();
+        window_.show();
+        window_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    }
+    QWidget* open(const char* button, const char* window) {
+        ui::child<QPushButton>(window_, QLatin1String(button))->click();
+        QWidget* w = topLevel(window);
+        EXPECT_TRUE(w != nullptr && QTest::qWaitForWindowActive(w)) << window;
+        return w;
+    }
+
+    std::shared_ptr<test::SoundLog> log_ = std::make_shared<test::SoundLog>();
+    app::MainWindow window_{test::recordingOutputs(log_)};
+};
+
+// Tab from the first control round the window and back to it, then Shift+Tab back once more.
+TEST_F(AccessibilityTest, TabWalksEachWindowInItsReadingOrder) {
+    const std::vector<std::pair<const char*, Names>> windows{
+        {"Frmtarmel", mainReadingOrder()},
+        {"FrmOsc2", modulatorControls()},
+        {"FrmOsc3", modulatorControls()},
+        {"Dialog", {"OKButton"}},
+    };
+    QWidget* help = nullptr;
+    for (const auto& [name, order] : windows) {
+        QWidget* w = name == std::string("Frmtarmel") ? &window_
+                     : name == std::string("FrmOsc2") ? open("CmdOsc2", name)
+                     : name == std::string("FrmOsc3") ? open("CmdOsc3", name)
+                                                      : (help = open("Cmdhelp", name));
+        ASSERT_NE(w, nullptr);
+        // A window that opens has the focus on its first control.
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.front()) << name;
+        Names walked;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            walked.push_back(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        EXPECT_EQ(walked, order) << name;
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.front()) << name << " wraps";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.back()) << name;
+    }
+    help->close();
+}
+
+// Names a listener understands, unique in the window; the labels that only repeat them are left
+// out; headings and read-outs say what they are. Expected texts are the examples.
+TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
+    QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
+    for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->role(), QAccessible::Window);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
+                  w->windowTitle());
+        QSet<QString> names;
+        for (QAccessibleInterface* c : accessibleChildren(*w)) {
+            const QString name = c->text(QAccessible::Name);
+            EXPECT_FALSE(name.trimmed().isEmpty()) << c->object()->objectName();
+            EXPECT_FALSE(names.contains(name)) << name;
+            names.insert(name);
+            // Row numbers, "Multiply", "Divide", the pitch marks and the lines stay out.
+            EXPECT_FALSE(c->object()->objectName().startsWith("Label1(") ||
+                         c->object()->objectName().startsWith("Line") || name == "Multiply" ||
+                         name == "-")
+                << c->object()->objectName();
+        }
+    }
+    const std::vector<std::tuple<QWidget*, const char*, QString, QAccessible::Role>> named{
+        {&window_, "VScroll1", "Oscillator 1 pitch", QAccessible::Slider},
+        {&window_, "ChkFm(2)", "Modulator 3 of oscillator 1", QAccessible::CheckBox},
+        {&window_, "sliderFm(2)", "Multiply, modulator 3 of oscillator 1", QAccessible::Slider},
+        {&window_, "sliderharmon(4)", "Divide, modulator 5 of oscillator 1", QAccessible::Slider},
+        {&window_, "Sliderattack", "Envelope, decay to attack", QAccessible::Slider},
+        {&window_, "Check1(1)", "Play oscillator 2", QAccessible::CheckBox},
+        {&window_, "Play", "generate", QAccessible::Button},
+        {&window_, "Label5", "Fm harmonics Osc1", QAccessible::Heading},
+        {&window_, "Lblos1(1)", "Pitch of oscillator 2: 98 hertz", QAccessible::StaticText},
+        {osc2, "ChkFm(2)", "Modulator 3 of oscillator 2", QAccessible::CheckBox},
+        {osc2, "sliderharmon(0)", "Divide, modulator 1 of oscillator 2", QAccessible::Slider},
+    };
+    for (const auto& [w, control, name, role] : named) {
+        QAccessibleInterface* a = accessible(*w, control);
+        EXPECT_EQ(a->text(QAccessible::Name), name) << control;
+        EXPECT_EQ(a->role(), role) << control;
+    }
+}
+
+// The modulator kinds of the computation's table, each told in its box's description: the
+// waveform (sine, tangent of a sine, gated by oscillator 1's sine or cosine, noise) and how Divide
+// acts (the phase PM multiplies, PD divides, PH divides by twice Divide).
+TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
+    const std::vector<std::pair<const char*, const char*>> kinds[] = {
+        {{"oscillator 1's sine", "times Divide"},
+         {"a sine", "divided by twice Divide"},
+         {"tangent of a sine", "divided by Divide"},
+         {"oscillator 1's sine", "times Divide"},
+         {"tangent of a sine", "times Divide"}},
+        {{"oscillator 1's sine", "times Divide"},
+         {"a sine", "divided by twice Divide"},
+         {"noise", "divided by Divide"},
+         {"oscillator 1's cosine", "times Divide"},
+         {"a sine", "divided by twice Divide"}},
+        {{"a sine", "divided by twice Divide"},
+         {"a sine", "divided by twice Divide"},
+         {"a sine", "divided by twice Divide"},
+         {"a sine", "times Divide"},
+         {"a sine", "divided by twice Divide"}},
+    };
+    QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("CmdOsc3", "FrmOsc3")};
+    for (int j = 0; j < 3; ++j) {
+        for (int k = 0; k < 5; ++k) {
+            const QString box = QStringLiteral("ChkFm(%1)").arg(k);
+            const QString about =
+                QAccessible::queryAccessibleInterface(ui::child<QWidget>(*windows[j], box))
+                    ->text(QAccessible::Description);
+            const auto& [wave, phase] = kinds[j][static_cast<std::size_t>(k)];
+            EXPECT_TRUE(about.contains(QLatin1String(wave)) &&
+                        about.contains(QLatin1String(phase)) &&
+                        (QString(wave) == "tangent of a sine" || !about.contains("tangent")) &&
+                        (QString(wave) != "a sine" || !about.contains("oscillator 1's")))
+                << about << " for oscillator " << j + 1 << " modulator " << k + 1;
+            // The tooltip names the box and what it computes.
+            EXPECT_TRUE(ui::child<QWidget>(*windows[j], box)->toolTip().contains(wave));
+        }
+    }
+    // A Divide bar speaks what it does: it multiplies on the PM modulators.
+    ui::child<QAbstractSlider>(window_, "sliderharmon(0)")->setValue(8);
+    EXPECT_EQ(accessible(window_, "sliderharmon(0)")->text(QAccessible::Value), "times 8");
+}
+
+// Values in their units, at both ends of each range, set through the value interface as a screen
+// reader sets them; the tooltip follows.
+TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterface) {
+    const std::vector<std::tuple<const char*, int, QString>> values{
+        {"VScroll1", 1, "1 hertz"},
+        {"VScroll1", 1000, "1000 hertz"},
+        {"VScroll2", 12, "plus 12 hertz"},
+        {"VScroll2", -170, "minus 170 hertz"},
+        {"VScroll3", 170, "plus 170 hertz"},
+        {"sliderFm(2)", 4, "times 4"},
+        {"sliderFm(0)", 0, "times 0"},
+        {"sliderharmon(2)", 8, "divided by 8"},
+        {"sliderharmon(1)", 16, "divided by 16"},
+        {"Sliderattack", 300, "attack 300 of 1500"},
+        {"Sliderattack", 1500, "attack 1500 of 1500"},
+    };
+    for (const auto& [name, value, spoken] : values) {
+        QAccessibleInterface* a = accessible(window_, name);
+        ASSERT_NE(a->valueInterface(), nullptr) << name;
+        a->valueInterface()->setCurrentValue(value);
+        EXPECT_EQ(ui::child<QAbstractSlider>(window_, QLatin1String(name))->value(), value);
+        EXPECT_EQ(a->text(QAccessible::Value), spoken) << name;
+        EXPECT_TRUE(a->text(QAccessible::Description).startsWith(spoken + ". ")) << name;
+        EXPECT_EQ(ui::child<QWidget>(window_, QLatin1String(name))->toolTip(),
+                  a->text(QAccessible::Name) + ": " + spoken);
+    }
+    // The read-out of oscillator 2 now shows 1000 - 170.
+    EXPECT_EQ(accessible(window_, "Lblos1(1)")->text(QAccessible::Name),
+              "Pitch of oscillator 2: 830 hertz");
+    // Home and End go to the ends.
+    auto* bar = ui::child<QAbstractSlider>(window_, "sliderFm(1)");
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_End);
+    EXPECT_EQ(bar->value(), 10);
+    QTest::keyClick(bar, Qt::Key_Home);
+    EXPECT_EQ(bar->value(), 2);
+}
+
+// Right-click on a bar and Shift+F10 anywhere open the window's own menu.
+TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
+    const QStringList menu{"Save settings…", "Open settings…", "Export sound…",
+                           "Copy render command"};
+    QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
+    for (QWidget* bar :
+         {ui::child<QWidget>(window_, "sliderharmon(3)"), ui::child<QWidget>(window_, "VScroll2"),
+          ui::child<QWidget>(*osc3, "sliderFm(4)")}) {
+        EXPECT_EQ(menuDuring([bar] {
+                      QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(3, 3),
+                                              bar->mapToGlobal(QPoint(3, 3)));
+                      QApplication::sendEvent(bar, &click);
+                  }),
+                  menu)
+            << bar->objectName();
+    }
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    QWidget* focus = ui::child<QWidget>(window_, "Check1(2)");
+    focus->setFocus();
+    EXPECT_EQ(menuDuring([focus] { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); }),
+              menu);
+}
+
+// The focus mark shows on a focused bar only: unfocused, a bar looks exactly as a plain one.
+TEST_F(AccessibilityTest, AFocusedBarShowsAMarkAndAnUnfocusedOneLooksAsBefore) {
+    auto* bar = ui::child<QScrollBar>(window_, "sliderharmon(2)");
+    QScrollBar plain(Qt::Vertical, &window_);
+    plain.setGeometry(bar->geometry().translated(0, 400));
+    plain.setRange(bar->minimum(), bar->maximum());
+    plain.setPageStep(bar->pageStep());
+    plain.setValue(bar->value());
+    plain.show();
+    ui::child<QWidget>(window_, "Play")->setFocus();
+    EXPECT_EQ(bar->grab().toImage(), plain.grab().toImage());
+    bar->setFocus();
+    EXPECT_NE(bar->grab().toImage(), plain.grab().toImage());
+}
+
+} // namespace
+} // namespace tarmel
