@@ -16,6 +16,7 @@ packages=(
     libbenchmark-dev
     clang-format
     xvfb xdotool x11-utils xauth libx11-dev
+    python3-pyatspi at-spi2-core dbus-daemon
     sox
     fonts-dejavu-core
     desktop-file-utils appstream shared-mime-info dpkg-dev file

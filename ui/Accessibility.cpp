@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QShortcut>
 #include <QToolTip>
 #include <array>
@@ -225,9 +226,11 @@ QString spokenValueOf(const QAbstractSlider& bar) {
     return voice != nullptr ? voice->say(bar.value()) : QString::number(bar.value());
 }
 
-// A window of the program: the program's windows are plain QWidget subclasses.
+// A window of the program: a plain QWidget subclass of the program's own (Qt's menus, tooltips
+// and dialogs keep Qt's interfaces).
 bool isProgramWindow(const QWidget& widget) {
-    return widget.isWindow() && widget.metaObject()->superClass() == &QWidget::staticMetaObject;
+    return widget.isWindow() && widget.metaObject()->superClass() == &QWidget::staticMetaObject &&
+           QLatin1String(widget.metaObject()->className()).startsWith(QLatin1String("tarmel::"));
 }
 
 bool onProgramWindow(const QWidget& widget) {
@@ -369,6 +372,33 @@ void describeButton(QAbstractButton& button) {
     QObject::connect(&button, &QAbstractButton::toggled, &button, update);
     update();
 }
+
+// The window's menu as one lasting popup. The menus Qt makes afresh for every opening share their
+// items' accessible objects, which a screen reader no longer finds after the first opening.
+class WindowMenu : public QObject {
+public:
+    explicit WindowMenu(QWidget& window)
+        : QObject(&window), window_(window), menu_(new QMenu(&window)) {
+        menu_->setObjectName(QStringLiteral("windowMenu"));
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &window_ || event->type() != QEvent::ContextMenu ||
+            window_.contextMenuPolicy() != Qt::ActionsContextMenu || window_.actions().isEmpty()) {
+            return false;
+        }
+        menu_->clear();
+        menu_->addActions(window_.actions());
+        menu_->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+
+private:
+    QWidget& window_;
+    QMenu* menu_; // a child of the window
+};
 
 // The context menu opens where the focus is, as the Menu key opens it.
 void openContextMenuAtFocus(QWidget& window) {
@@ -576,10 +606,14 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
             }
         }
     }
+    new WindowMenu(window);
     auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &window);
     menuKey->setObjectName(QStringLiteral("contextMenuKey"));
-    QObject::connect(menuKey, &QShortcut::activated, &window,
-                     [&window] { openContextMenuAtFocus(window); });
+    QObject::connect(menuKey, &QShortcut::activated, &window, [&window] {
+        // After the key press is handled: a menu opened within it closes again.
+        QMetaObject::invokeMethod(
+            &window, [&window] { openContextMenuAtFocus(window); }, Qt::QueuedConnection);
+    });
 }
 
 } // namespace tarmel::ui

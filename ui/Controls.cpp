@@ -130,6 +130,8 @@ bool takesFocus(ControlKind kind) {
 } // namespace
 
 void buildControls(QWidget& window, const WindowLayout& layout) {
+    // Before any control exists: Qt makes a control's accessible interface at its first change.
+    installAccessibility();
     window.setObjectName(qs(layout.name));
     window.setWindowTitle(qs(layout.caption));
     fillBackground(window, darkGrey());
