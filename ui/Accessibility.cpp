@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QToolTip>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <mutex>
@@ -70,31 +71,34 @@ QString capitalised(QString text) {
 }
 
 // What a control of a window says, where it is not made from a pattern (the modulators' controls
-// are). An empty name keeps the control's own caption as its name.
+// are). An empty name keeps the control's own caption as its name. A label is read just before
+// the control beside names, a read-out just after it.
 struct Voice {
     std::string_view control;
     const char* name;
     const char* description;
     LabelRole role = LabelRole::Text;
+    std::string_view beside = {};
 };
 
 using enum LabelRole;
 
 constexpr std::array kMainVoices = std::to_array<Voice>({
     {"Picture1", "", "", Decoration},
-    {"Label7", "", "The program's name."},
+    {"Label7", "", "The program's name.", Text, "CmdReset"},
     {"CmdReset", "reset", "Silences the sound and opens the sound output afresh."},
     {"Play", "generate",
      "Computes one second of sound from the settings and plays the oscillators whose Play box "
      "is ticked."},
     {"Lblkeys", "Keyboard Active",
      "Shown while the letter keys play notes: the rows Z to M, A to L and Q to P, from low to "
-     "high."},
-    {"Label5", "", "The five modulators of oscillator 1.", Heading},
-    {"Label3", "Tone", "The pitches of the three oscillators.", Heading},
-    {"Lblos1(0)", "Pitch of oscillator 1", "", Readout},
-    {"Lblos1(1)", "Pitch of oscillator 2", "", Readout},
-    {"Lblos1(2)", "Pitch of oscillator 3", "", Readout},
+     "high.",
+     Text, "ChkFm(0)"},
+    {"Label5", "", "The five modulators of oscillator 1.", Heading, "ChkFm(0)"},
+    {"Label3", "Tone", "The pitches of the three oscillators.", Heading, "VScroll1"},
+    {"Lblos1(0)", "Pitch of oscillator 1", "", Readout, "VScroll1"},
+    {"Lblos1(1)", "Pitch of oscillator 2", "", Readout, "VScroll2"},
+    {"Lblos1(2)", "Pitch of oscillator 3", "", Readout, "VScroll3"},
     {"VScroll1", "Oscillator 1 pitch",
      "The pitch of oscillator 1, from 1 to 1000 hertz; a letter key or a MIDI note sets it too."},
     {"VScroll2", "Oscillator 2 pitch offset",
@@ -104,14 +108,15 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
     {"Check1(0)", "Play oscillator 1", "Ticked, oscillator 1 sounds when a sound plays."},
     {"Check1(1)", "Play oscillator 2", "Ticked, oscillator 2 sounds when a sound plays."},
     {"Check1(2)", "Play oscillator 3", "Ticked, oscillator 3 sounds when a sound plays."},
-    {"Label6", "envelope", "How the loudness moves over the second.", Heading},
+    {"Label6", "envelope", "How the loudness moves over the second.", Heading, "Sliderattack"},
     {"Sliderattack", "Envelope, decay to attack",
      "At attack 0 the sound starts loud and decays to silence; at attack 1500 it starts silent "
      "and rises; between, a blend of both."},
-    {"Label4(2)", "Timer", "Playing again and again.", Heading},
+    {"Label4(2)", "Timer", "Playing again and again.", Heading, "Cmdstart"},
     {"Cmdstart", "repeat", "Computes and plays the sound again and again until stop."},
     {"Cmdstop", "stop", "Stops the repetition."},
-    {"Label2(9)", "Fm", "The windows of the modulators of oscillators 2 and 3.", Heading},
+    {"Label2(9)", "Fm", "The windows of the modulators of oscillators 2 and 3.", Heading,
+     "CmdOsc2"},
     {"CmdOsc2", "Osc2, oscillator 2 modulators",
      "Opens the window of the five modulators of oscillator 2."},
     {"CmdOsc3", "Osc3, oscillator 3 modulators",
@@ -121,7 +126,7 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
 });
 
 constexpr std::array kOscillatorVoices = std::to_array<Voice>({
-    {"Label5", "", "The five modulators of this oscillator.", Heading},
+    {"Label5", "", "The five modulators of this oscillator.", Heading, "ChkFm(0)"},
     {"Label3", "", "", Decoration},
 });
 
@@ -200,6 +205,9 @@ QString hertz(int value) {
 constexpr const char* kLabelRole = "tarmelLabelRole";
 constexpr const char* kReadoutName = "tarmelReadoutName";
 constexpr const char* kReadoutUnit = "tarmelReadoutUnit";
+// A child's place in its window's reading order: its Tab place, a label half a place before or
+// after the control it stands by.
+constexpr const char* kReadingPlace = "tarmelReadingPlace";
 
 // The spoken value of a bar, kept as a child of the bar.
 class ValueVoice : public QObject {
@@ -262,13 +270,22 @@ public:
     }
 
 private:
+    // In reading order when every child has its place in it, else in the order they were made.
     QWidgetList children() const {
         QWidgetList shown;
+        bool placed = true;
         for (QObject* o : widget()->children()) {
             auto* w = qobject_cast<QWidget*>(o);
             if (w != nullptr && !w->isWindow() && !isDecoration(*w)) {
                 shown.append(w);
+                placed = placed && w->property(kReadingPlace).isValid();
             }
+        }
+        if (placed) {
+            std::stable_sort(shown.begin(), shown.end(), [](const QWidget* a, const QWidget* b) {
+                return a->property(kReadingPlace).toDouble() <
+                       b->property(kReadingPlace).toDouble();
+            });
         }
         return shown;
     }
@@ -592,6 +609,19 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
             describeButton(*button);
+        }
+    }
+    for (const ControlLayout& c : layout.controls) {
+        QWidget* control = window.findChild<QWidget*>(qs(c.name), Qt::FindDirectChildrenOnly);
+        const Voice* voice = voiceOf(layout.name, c.name);
+        if (control == nullptr) {
+            continue;
+        }
+        if (c.tab >= 0) {
+            control->setProperty(kReadingPlace, c.tab);
+        } else if (voice != nullptr && !voice->beside.empty()) {
+            const double offset = voice->role == Readout ? 0.5 : -0.5;
+            control->setProperty(kReadingPlace, layout.control(voice->beside).tab + offset);
         }
     }
     // Each pitch read-out labels its slider.

@@ -155,7 +155,11 @@ TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
         EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
                   w->windowTitle());
         QSet<QString> names;
+        Names focusable;
         for (QAccessibleInterface* c : accessibleChildren(*w)) {
+            if (c->state().focusable) {
+                focusable.push_back(c->object()->objectName());
+            }
             const QString name = c->text(QAccessible::Name);
             EXPECT_FALSE(name.trimmed().isEmpty()) << c->object()->objectName();
             EXPECT_FALSE(names.contains(name)) << name;
@@ -166,7 +170,10 @@ TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
                          name == "-")
                 << c->object()->objectName();
         }
+        // The screen reader's tree is in reading order too.
+        EXPECT_EQ(focusable, w == osc2 ? modulatorControls() : mainReadingOrder());
     }
+    EXPECT_EQ(accessibleChildren(window_)[4]->text(QAccessible::Name), "Fm harmonics Osc1");
     const std::vector<std::tuple<QWidget*, const char*, QString, QAccessible::Role>> named{
         {&window_, "VScroll1", "Oscillator 1 pitch", QAccessible::Slider},
         {&window_, "ChkFm(2)", "Modulator 3 of oscillator 1", QAccessible::CheckBox},
