@@ -171,6 +171,19 @@ def sound_samples(path, start):
     return [int.from_bytes(data[i:i + 2], "little", signed=True) for i in range(0, len(data) - 1, 2)]
 
 
+def heard(path, start):
+    """The recording from its first sounding sample after start on."""
+    samples = sound_samples(path, start)
+    first = next((i for i, v in enumerate(samples) if v), len(samples))
+    return samples[first:]
+
+
+def hertz(samples):
+    """The frequency of a plain sine from its sign changes, over whole samples at 44100 Hz."""
+    changes = sum(1 for a, b in zip(samples, samples[1:]) if (a < 0) != (b < 0))
+    return changes / 2 / (len(samples) / 44100)
+
+
 def xdotool(display, *arguments):
     return subprocess.run(["xdotool", *arguments], env=dict(os.environ, DISPLAY=display),
                           check=False, capture_output=True, text=True).stdout
@@ -260,12 +273,15 @@ def run(display, sound, tree_file):
     box = find(main, "Modulator 3 of oscillator 1", "check box")
     check("tangent of a sine" in box.description, "modulator 3 says what it computes")
 
-    # "generate" pressed through the action interface plays.
+    # "generate" pressed through the action interface plays, at the pitch set.
     offset.queryValue().currentValue = 0
+    pitch.queryValue().currentValue = 220
     before = os.path.getsize(sound) // 2
     press(find(main, "generate", "push button"))
-    check(wait_for(lambda: any(sound_samples(sound, before)), 30),
+    check(wait_for(lambda: len(heard(sound, before)) >= 22050, 30),
           "generate pressed through AT-SPI is heard")
+    check(abs(hertz(heard(sound, before)[:22050]) - 220) < 4,
+          "the sound is at 220 hertz: %.1f" % hertz(heard(sound, before)[:22050]))
 
     # A key that moves the focused bar raises the value-change event.
     changed = []
@@ -298,6 +314,26 @@ def run(display, sound, tree_file):
         check(items == MENU, "%s opens the window's menu: %s" % (keys, items))
         key(display, "Escape")
     pyatspi.Registry.deregisterEventListener(opened, *kinds)
+
+    # Settings saved and opened through the window's menu and the file dialogs, by keys alone.
+    settings = os.path.join(os.path.dirname(sound), "keys.tarmel")
+    for item, downs in (("Save settings", 1), ("Open settings", 2)):
+        if item == "Open settings":
+            pitch.queryValue().currentValue = 500
+        focus_window(display, MAIN_TITLE)
+        wait_for(lambda: False, 1)
+        key(display, "Menu", *(["Down"] * downs), "Return")
+        dialog = wait_for(lambda: window(app, item), 20)
+        if check(dialog is not None and role(dialog) == "dialog", "%s is a dialog" % item):
+            focus_window(display, item)
+            wait_for(lambda: False, 1)
+            xdotool(display, "type", "--delay", "20", settings)
+            key(display, "Return")
+            wait_for(lambda: window(app, item) is None, 20)
+    check(os.path.exists(settings), "the settings were saved")
+    check(wait_for(lambda: value_of(pitch) == 220, 10),
+          "the settings opened bring pitch 1 back to 220: %s" % value_of(pitch))
+    pitch.queryValue().currentValue = 98
 
     # The oscillator 2 window opens from its button, with the focus on its first control.
     press(find(main, "Osc2, oscillator 2 modulators", "push button"))
