@@ -194,7 +194,7 @@ QString phaseInShort(synth::Phase phase) {
     case synth::Phase::DivideHalved:
         break;
     }
-    return QStringLiteral("divided twice");
+    return QStringLiteral("divided and halved");
 }
 
 QString hertz(int value) {
@@ -375,14 +375,15 @@ QAccessibleInterface* programInterface(const QString& className, QObject* object
     return nullptr;
 }
 
-void describeButton(QAbstractButton& button) {
-    const auto update = [&button] {
+// The tooltip names the button, says whether a box is ticked, and what the button does.
+void describeButton(QAbstractButton& button, const QString& about) {
+    const auto update = [&button, about] {
         QString tip = button.accessibleName();
         if (button.isCheckable()) {
             tip += button.isChecked() ? QStringLiteral(", on") : QStringLiteral(", off");
         }
-        if (!button.accessibleDescription().isEmpty()) {
-            tip += QStringLiteral(": ") + button.accessibleDescription();
+        if (!about.isEmpty()) {
+            tip += QStringLiteral(": ") + about;
         }
         button.setToolTip(tip);
     };
@@ -501,7 +502,8 @@ QString accessibleDescriptionOf(std::string_view window, std::string_view contro
     if (oscillator != 0 && isModulatorIndex(n.index)) {
         const QString computes = modulatorComputes(oscillator, n.index);
         if (n.base == "ChkFm") {
-            return QStringLiteral("Ticked, the modulator shapes oscillator %1 with %2.")
+            return QStringLiteral("%1. Ticked, it shapes oscillator %2: %3.")
+                .arg(capitalised(modulatorInShort(oscillator, n.index)))
                 .arg(oscillator)
                 .arg(computes);
         }
@@ -608,7 +610,12 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
                 return spokenValue(windowName, controlName, value);
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            describeButton(*button);
+            // A modulator's box tells what the modulator computes.
+            const IndexedName n = split(c.name);
+            const int oscillator = oscillatorOfWindow(layout.name);
+            describeButton(*button, n.base == "ChkFm" && oscillator != 0
+                                        ? modulatorComputes(oscillator, n.index)
+                                        : description);
         }
     }
     for (const ControlLayout& c : layout.controls) {

@@ -228,10 +228,21 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
                         (QString(wave) == "tangent of a sine" || !about.contains("tangent")) &&
                         (QString(wave) != "a sine" || !about.contains("oscillator 1's")))
                 << about << " for oscillator " << j + 1 << " modulator " << k + 1;
-            // The tooltip names the box and what it computes.
-            EXPECT_TRUE(ui::child<QWidget>(*windows[j], box)->toolTip().contains(wave));
+            // The tooltip names the box and what it computes, as the example says it.
+            const QString tip = ui::child<QWidget>(*windows[j], box)->toolTip();
+            EXPECT_TRUE(
+                tip.startsWith(
+                    QStringLiteral("Modulator %1 of oscillator %2, off: ").arg(k + 1).arg(j + 1)) &&
+                tip.contains(wave) && tip.contains(phase))
+                << tip;
         }
     }
+    EXPECT_TRUE(accessible(window_, "ChkFm(2)")
+                    ->text(QAccessible::Description)
+                    .startsWith("Tangent of a sine, divided. "));
+    EXPECT_EQ(ui::child<QWidget>(window_, "ChkFm(2)")->toolTip(),
+              "Modulator 3 of oscillator 1, off: tangent of a sine at pitch 1 times Multiply "
+              "divided by Divide");
     // A Divide bar speaks what it does: it multiplies on the PM modulators.
     ui::child<QAbstractSlider>(window_, "sliderharmon(0)")->setValue(8);
     EXPECT_EQ(accessible(window_, "sliderharmon(0)")->text(QAccessible::Value), "times 8");
