@@ -5,6 +5,7 @@
 #include "ui/LineWidget.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
@@ -29,17 +30,24 @@ void fillBackground(QWidget& widget, const QColor& colour) {
     widget.setAutoFillBackground(true);
 }
 
-// A bar or slider that shows a mark while it has the focus: a thin white frame with a black one
-// inside, seen on the dark grey window and on the light track alike. Without the focus it looks
-// as it always did.
-template <class Bar> class FocusMarked : public Bar {
+// A control that shows a mark while it has the keyboard's focus: a thin white frame with a black
+// one inside, seen on the dark grey window and on a light track alike (the style's own focus
+// colour stands out from dark grey by less than 2:1). A click that gives the focus shows no mark,
+// nor does the focus a window starts with; without the focus the control looks as it always did.
+template <class Control> class FocusMarked : public Control {
 public:
-    using Bar::Bar;
+    using Control::Control;
 
 protected:
+    void focusInEvent(QFocusEvent* event) override {
+        marked_ = event->reason() != Qt::MouseFocusReason;
+        Control::focusInEvent(event);
+    }
     void paintEvent(QPaintEvent* event) override {
-        Bar::paintEvent(event);
-        if (this->hasFocus()) {
+        Control::paintEvent(event);
+        // As the style's own focus marks, only once the keyboard has moved the focus.
+        if (this->hasFocus() && marked_ &&
+            this->window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
             QPainter painter(this);
             const QRect outer = this->rect().adjusted(0, 0, -1, -1);
             painter.setPen(Qt::white);
@@ -48,6 +56,9 @@ protected:
             painter.drawRect(outer.adjusted(1, 1, -1, -1));
         }
     }
+
+private:
+    bool marked_ = true;
 };
 
 Qt::Alignment alignment(Align align) {
@@ -87,7 +98,7 @@ QLabel* makeLabel(QWidget& window, const ControlLayout& c) {
 QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     switch (c.kind) {
     case ControlKind::Button: {
-        auto* button = new QPushButton(qs(c.text), &window);
+        auto* button = new FocusMarked<QPushButton>(qs(c.text), &window);
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, darkGrey());
         button->setPalette(palette);
@@ -96,7 +107,7 @@ QWidget* makeControl(QWidget& window, const ControlLayout& c) {
         return button;
     }
     case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(qs(c.text), &window);
+        auto* box = new FocusMarked<QCheckBox>(qs(c.text), &window);
         // Only the background changes: the caption keeps the system's window-text colour.
         fillBackground(*box, darkGrey());
         return box;

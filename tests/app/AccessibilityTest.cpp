@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -312,19 +313,49 @@ TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
               menu);
 }
 
-// The focus mark shows on a focused bar only: unfocused, a bar looks exactly as a plain one.
-TEST_F(AccessibilityTest, AFocusedBarShowsAMarkAndAnUnfocusedOneLooksAsBefore) {
+// The white frame with a black one inside that marks the keyboard's focus.
+bool hasMark(QWidget& control) {
+    const QImage image = control.grab().toImage();
+    return image.pixelColor(0, 0) == QColor(Qt::white) &&
+           image.pixelColor(1, 1) == QColor(Qt::black) &&
+           image.pixelColor(image.width() - 1, image.height() - 1) == QColor(Qt::white);
+}
+
+// The focus mark shows on a bar, box or button that the keyboard focused, not on one a click
+// focused; unfocused, each looks exactly as a plain control of its kind.
+TEST_F(AccessibilityTest, TheKeyboardsFocusShowsAMarkAndNothingElseChangesTheLook) {
     auto* bar = ui::child<QScrollBar>(window_, "sliderharmon(2)");
-    QScrollBar plain(Qt::Vertical, &window_);
-    plain.setGeometry(bar->geometry().translated(0, 400));
-    plain.setRange(bar->minimum(), bar->maximum());
-    plain.setPageStep(bar->pageStep());
-    plain.setValue(bar->value());
-    plain.show();
-    ui::child<QWidget>(window_, "Play")->setFocus();
-    EXPECT_EQ(bar->grab().toImage(), plain.grab().toImage());
+    QScrollBar plainBar(Qt::Vertical, &window_);
+    plainBar.setRange(bar->minimum(), bar->maximum());
+    plainBar.setPageStep(bar->pageStep());
+    plainBar.setValue(bar->value());
+    auto* box = ui::child<QCheckBox>(window_, "ChkFm(3)");
+    QCheckBox plainBox(box->text(), &window_);
+    auto* button = ui::child<QPushButton>(window_, "Cmdstop");
+    QPushButton plainButton(button->text(), &window_);
+    const std::vector<std::pair<QWidget*, QWidget*>> pairs{
+        {bar, &plainBar}, {box, &plainBox}, {button, &plainButton}};
+    // The focus a window starts with, before any key moved it, shows no mark.
+    ASSERT_FALSE(window_.testAttribute(Qt::WA_KeyboardFocusChange));
     bar->setFocus();
-    EXPECT_NE(bar->grab().toImage(), plain.grab().toImage());
+    EXPECT_FALSE(hasMark(*bar));
+    for (const auto& [control, plain] : pairs) {
+        plain->setPalette(control->palette());
+        plain->setAutoFillBackground(control->autoFillBackground());
+        plain->setFont(control->font());
+        plain->setGeometry(control->geometry().translated(0, 400));
+        plain->setFocusPolicy(Qt::NoFocus);
+        plain->show();
+        ui::child<QWidget>(window_, "Play")->setFocus();
+        EXPECT_EQ(control->grab().toImage(), plain->grab().toImage()) << control->objectName();
+        EXPECT_FALSE(hasMark(*control));
+        control->setFocus(Qt::MouseFocusReason);
+        EXPECT_FALSE(hasMark(*control)) << control->objectName();
+        ui::child<QWidget>(window_, "Play")->setFocus();
+        QTest::keyClick(ui::child<QWidget>(window_, "Play"), Qt::Key_Tab);
+        control->setFocus(Qt::TabFocusReason);
+        EXPECT_TRUE(hasMark(*control)) << control->objectName();
+    }
 }
 
 // The contrast of every text against its background, by the WCAG formula: where it is below 4.5:1
