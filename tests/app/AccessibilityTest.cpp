@@ -148,7 +148,8 @@ TEST_F(AccessibilityTest, TabWalksEachWindowInItsReadingOrder) {
 }
 
 // Names a listener understands, unique in the window; the labels that only repeat them are left
-// out; headings and read-outs say what they are. Expected texts are the examples.
+// out; headings and read-outs say what they are. Expected texts are the examples of
+// docs/ACCESSIBILITY.md.
 TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
     QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
     for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
@@ -229,7 +230,7 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
                         (QString(wave) == "tangent of a sine" || !about.contains("tangent")) &&
                         (QString(wave) != "a sine" || !about.contains("oscillator 1's")))
                 << about << " for oscillator " << j + 1 << " modulator " << k + 1;
-            // The tooltip names the box and what it computes, as the example says it.
+            // The tooltip names the box and what it computes, as docs/ACCESSIBILITY.md gives it.
             const QString tip = ui::child<QWidget>(*windows[j], box)->toolTip();
             EXPECT_TRUE(
                 tip.startsWith(

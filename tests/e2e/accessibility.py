@@ -3,7 +3,7 @@
 # its own, in the private D-Bus session this script runs in (dbus-run-session), whose AT-SPI bus
 # the bus launcher of at-spi2-core starts on demand. Usage:
 #   dbus-run-session -- accessibility.py TARMEL [TREE_DUMP]
-# Writes the accessible tree of the main and oscillator 2 windows to TREE_DUMP when given. Exits
+# Writes the accessible tree of the main, oscillator 2 and help windows to TREE_DUMP when given. Exits
 # 0 when every check holds, 1 with the failures listed otherwise.
 import os
 import shutil
@@ -16,7 +16,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+from gi.repository import GLib  # noqa: E402
 
 import pyatspi  # noqa: E402
 
