@@ -643,11 +643,15 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
             }
         }
     }
+    addKeyboardMenu(window);
+}
+
+void addKeyboardMenu(QWidget& window) {
     new WindowMenu(window);
     auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), &window);
     menuKey->setObjectName(QStringLiteral("contextMenuKey"));
     QObject::connect(menuKey, &QShortcut::activated, &window, [&window] {
-        // After the key press is handled: a menu opened within it closes again.
+        // Once the key press is handled, as the Menu key's menu opens.
         QMetaObject::invokeMethod(
             &window, [&window] { openContextMenuAtFocus(window); }, Qt::QueuedConnection);
     });

@@ -53,7 +53,12 @@ void installAccessibility();
 void speakValue(QAbstractSlider& bar, std::function<QString(int)> say);
 
 // Gives every control of a window built from layout its name, description, tooltip and
-// presentation; Shift+F10 opens the window's context menu as the Menu key and a right click do.
+// presentation, and adds the keyboard menu.
 void makeAccessible(QWidget& window, const WindowLayout& layout);
+
+// Shift+F10 opens the window's context menu as the Menu key and a right click do; a menu of the
+// window's actions (Qt::ActionsContextMenu) is one lasting popup, which a screen reader finds at
+// every opening. For a window not built from the layout table.
+void addKeyboardMenu(QWidget& window);
 
 } // namespace tarmel::ui

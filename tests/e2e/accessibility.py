@@ -3,8 +3,8 @@
 # its own, in the private D-Bus session this script runs in (dbus-run-session), whose AT-SPI bus
 # the bus launcher of at-spi2-core starts on demand. Usage:
 #   dbus-run-session -- accessibility.py TARMEL [TREE_DUMP]
-# Writes the accessible tree of the main, oscillator 2 and help windows to TREE_DUMP when given. Exits
-# 0 when every check holds, 1 with the failures listed otherwise.
+# Writes the accessible tree of the main, oscillator 2 and help windows to TREE_DUMP when given.
+# Exits 0 when every check holds, 1 with the failures listed otherwise.
 import os
 import shutil
 import signal
