@@ -259,6 +259,9 @@ def run(display, sound, tree_file):
           "the offset speaks plus 12 hertz: " + offset.description)
     pitch = find(main, "Oscillator 1 pitch", "slider")
     check(pitch.description.startswith("98 hertz. "), "pitch 1 speaks 98 hertz")
+    labels = [r.getTarget(0).name for r in pitch.getRelationSet()
+              if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
+    check(labels == ["Pitch of oscillator 1: 98 hertz"], "the read-out labels pitch 1: %s" % labels)
     envelope = find(main, "Envelope, decay to attack", "slider")
     envelope.queryValue().currentValue = 300
     envelope.clear_cache()
