@@ -99,19 +99,14 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
     {"Lblos1(0)", "Pitch of oscillator 1", "", Readout, "VScroll1"},
     {"Lblos1(1)", "Pitch of oscillator 2", "", Readout, "VScroll2"},
     {"Lblos1(2)", "Pitch of oscillator 3", "", Readout, "VScroll3"},
-    {"VScroll1", "Oscillator 1 pitch",
-     "The pitch of oscillator 1, from 1 to 1000 hertz; a letter key or a MIDI note sets it too."},
-    {"VScroll2", "Oscillator 2 pitch offset",
-     "Detunes oscillator 2 from oscillator 1, from minus 170 to plus 170 hertz."},
-    {"VScroll3", "Oscillator 3 pitch offset",
-     "Detunes oscillator 3 from oscillator 1, from minus 170 to plus 170 hertz."},
+    {"VScroll1", "Oscillator 1 pitch", "1 to 1000; the letter keys set it too."},
+    {"VScroll2", "Oscillator 2 pitch offset", "From oscillator 1's pitch."},
+    {"VScroll3", "Oscillator 3 pitch offset", "From oscillator 1's pitch."},
     {"Check1(0)", "Play oscillator 1", "Ticked, oscillator 1 sounds when a sound plays."},
     {"Check1(1)", "Play oscillator 2", "Ticked, oscillator 2 sounds when a sound plays."},
     {"Check1(2)", "Play oscillator 3", "Ticked, oscillator 3 sounds when a sound plays."},
     {"Label6", "envelope", "How the loudness moves over the second.", Heading, "Sliderattack"},
-    {"Sliderattack", "Envelope, decay to attack",
-     "At attack 0 the sound starts loud and decays to silence; at attack 1500 it starts silent "
-     "and rises; between, a blend of both."},
+    {"Sliderattack", "Envelope, decay to attack", "0 decays from loud, 1500 rises from silence."},
     {"Label4(2)", "Timer", "Playing again and again.", Heading, "Cmdstart"},
     {"Cmdstart", "repeat", "Computes and plays the sound again and again until stop."},
     {"Cmdstop", "stop", "Stops the repetition."},
@@ -292,7 +287,8 @@ private:
 };
 
 // A bar or slider: a slider whose value is read and set as a number and spoken in its unit. The
-// spoken value leads the description, which is what screen readers read after the value.
+// spoken value leads the description, which screen readers read after the value, and read again
+// when it changes: so the rest of it is kept short.
 class AccessibleBar : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
     explicit AccessibleBar(QAbstractSlider* bar) : QAccessibleWidget(bar, QAccessible::Slider) {}
@@ -508,12 +504,10 @@ QString accessibleDescriptionOf(std::string_view window, std::string_view contro
                 .arg(computes);
         }
         if (n.base == "sliderFm") {
-            return QStringLiteral("Multiplies the frequency of %1: %2.")
-                .arg(modulatorName(oscillator, n.index), computes);
+            return capitalised(modulatorInShort(oscillator, n.index)) + QStringLiteral(".");
         }
         if (n.base == "sliderharmon") {
-            return QStringLiteral("Sets the Divide of %1: %2.")
-                .arg(modulatorName(oscillator, n.index), computes);
+            return capitalised(modulatorInShort(oscillator, n.index)) + QStringLiteral(".");
         }
     }
     const Voice* voice = voiceOf(window, control);
