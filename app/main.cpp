@@ -4,6 +4,7 @@
 #include "app/StartOptions.h"
 #include "audio/SdlDevice.h"
 #include "midi/MidiInput.h"
+#include "ui/Accessibility.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tarmel::app::installWindowIcon();
 
+    // Before the first window: a screen reader may ask about a window as soon as it exists.
+    tarmel::ui::installAccessibility();
     tarmel::audio::SdlDevice device;
     tarmel::app::MainWindow window([&device] { return device.openOutput(); });
     try {

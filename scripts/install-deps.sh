@@ -27,6 +27,7 @@ test=(
     libbenchmark-dev
     jackd2 libasound2-plugins
     xvfb xdotool x11-utils xauth libx11-dev
+    python3-pyatspi at-spi2-core dbus-daemon
     sox
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     clang-format git

@@ -1,11 +1,14 @@
 // Controls made from the layout table.
 #include "ui/Controls.h"
 
+#include "ui/Accessibility.h"
 #include "ui/LineWidget.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -26,6 +29,37 @@ void fillBackground(QWidget& widget, const QColor& colour) {
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
+
+// A control that shows a mark while it has the keyboard's focus: a thin white frame with a black
+// one inside, seen on the dark grey window and on a light track alike (the style's own focus
+// colour stands out from dark grey by less than 2:1). A click that gives the focus shows no mark,
+// nor does the focus a window starts with; without the focus the control looks as it always did.
+template <class Control> class FocusMarked : public Control {
+public:
+    using Control::Control;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        marked_ = event->reason() != Qt::MouseFocusReason;
+        Control::focusInEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        Control::paintEvent(event);
+        // As the style's own focus marks, only once the keyboard has moved the focus.
+        if (this->hasFocus() && marked_ &&
+            this->window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+            QPainter painter(this);
+            const QRect outer = this->rect().adjusted(0, 0, -1, -1);
+            painter.setPen(Qt::white);
+            painter.drawRect(outer);
+            painter.setPen(Qt::black);
+            painter.drawRect(outer.adjusted(1, 1, -1, -1));
+        }
+    }
+
+private:
+    bool marked_ = true;
+};
 
 Qt::Alignment alignment(Align align) {
     switch (align) {
@@ -64,7 +98,7 @@ QLabel* makeLabel(QWidget& window, const ControlLayout& c) {
 QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     switch (c.kind) {
     case ControlKind::Button: {
-        auto* button = new QPushButton(qs(c.text), &window);
+        auto* button = new FocusMarked<QPushButton>(qs(c.text), &window);
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, darkGrey());
         button->setPalette(palette);
@@ -73,20 +107,20 @@ QWidget* makeControl(QWidget& window, const ControlLayout& c) {
         return button;
     }
     case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(qs(c.text), &window);
+        auto* box = new FocusMarked<QCheckBox>(qs(c.text), &window);
         // Only the background changes: the caption keeps the system's window-text colour.
         fillBackground(*box, darkGrey());
         return box;
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        auto* bar = new QScrollBar(
+        auto* bar = new FocusMarked<QScrollBar>(
             c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
         bar->setFocusPolicy(Qt::StrongFocus);
         return bar;
     }
     case ControlKind::PitchSlider: {
-        auto* slider = new QSlider(Qt::Vertical, &window);
+        auto* slider = new FocusMarked<QSlider>(Qt::Vertical, &window);
         slider->setInvertedAppearance(true);
         slider->setInvertedControls(true);
         slider->setTickPosition(QSlider::TicksRight);
@@ -107,6 +141,8 @@ bool takesFocus(ControlKind kind) {
 } // namespace
 
 void buildControls(QWidget& window, const WindowLayout& layout) {
+    // Before any control exists: Qt makes a control's accessible interface at its first change.
+    installAccessibility();
     window.setObjectName(qs(layout.name));
     window.setWindowTitle(qs(layout.caption));
     fillBackground(window, darkGrey());
@@ -154,6 +190,7 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
     if (!focusOrder.empty()) {
         focusOrder.begin()->second->setFocus();
     }
+    makeAccessible(window, layout);
 }
 
 double fittingPointSize(const QLabel& label) {

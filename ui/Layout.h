@@ -1,5 +1,5 @@
 // The one layout table of the program: every window's caption and client area, and every
-// control's name, kind, caption, place and size in twips and place in the focus order. The
+// control's name, kind, caption, place and size in twips and place in the reading order. The
 // windows are built from it; tests that need a position read it.
 #pragma once
 
@@ -31,7 +31,9 @@ struct ControlLayout {
     ControlKind kind;
     std::string_view text; // caption; empty for bars, sliders and the picture
     TwipRect at;
-    int tab;                   // place in the window's focus order, 0 first
+    // Place in the window's Tab order, which is its reading order (docs/ACCESSIBILITY.md), 0
+    // first; -1 for what takes no focus.
+    int tab;
     Align align = Align::Left; // labels only
     // The oscillator windows' multiplier bars, row numbers, ratio bars, "Divide" and "Multiply"
     // sit 120 twips lower in the oscillator 3 window than in the oscillator 2 window.
