@@ -33,7 +33,20 @@ int main(int argc, char** argv) {
                                     QStringLiteral("Open no MIDI input."));
     options.addOption(midiPort);
     options.addOption(noMidi);
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Draw \"Random\" and \"Mutate\" from seed N (0 to 18446744073709551615), "
+                       "so that a run can be repeated; without it, from the clock."),
+        QStringLiteral("N"));
+    options.addOption(seed);
     options.process(app);
+    bool seedOk = true;
+    const qulonglong seedValue = options.value(seed).toULongLong(&seedOk);
+    if (options.isSet(seed) && !seedOk) {
+        std::fputs("tarmel: --seed must be a whole number from 0 to 18446744073709551615\n",
+                   stderr);
+        return 2;
+    }
     if (options.isSet(midiPort) && options.isSet(noMidi)) {
         std::fputs("tarmel: --midi and --no-midi exclude each other; give one of them\n", stderr);
         return 2;
@@ -50,6 +63,9 @@ int main(int argc, char** argv) {
                                              "then start Tarmel again.")
                                   .arg(QString::fromUtf8(e.what())));
         return 1;
+    }
+    if (options.isSet(seed)) {
+        window.seedDraws(seedValue);
     }
     window.show();
     if (!options.positionalArguments().isEmpty()) {
