@@ -55,12 +55,9 @@ Explorer::Explorer(Window window, QObject* parent)
     idle_->setInterval(kIdleMilliseconds);
     connect(idle_, &QTimer::timeout, this, [this] {
         // A thumb still held down keeps its step open.
-        for (QObject* control : std::as_const(pending_)) {
-            if (auto* slider = qobject_cast<QAbstractSlider*>(control);
-                slider != nullptr && slider->isSliderDown()) {
-                idle_->start();
-                return;
-            }
+        if (!lastSlider_.isNull() && lastSlider_->isSliderDown()) {
+            idle_->start();
+            return;
         }
         seal();
     });
@@ -160,7 +157,10 @@ void Explorer::start() {
 
 void Explorer::watch(QWidget& window) {
     for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
-        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] { changed(slider); });
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] {
+            lastSlider_ = slider;
+            changed(slider);
+        });
         connect(slider, &QAbstractSlider::sliderReleased, this, [this] { seal(); });
     }
     for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
@@ -178,7 +178,7 @@ void Explorer::changed(QObject* control) {
         return;
     }
     if (control != nullptr) {
-        pending_.insert(control);
+        pending_.insert(reinterpret_cast<std::uintptr_t>(control));
     }
     // Checked once the handler that changed the control has ended: the controls then stand
     // where the change leaves them, and the changes of one handler make one step.
@@ -195,8 +195,7 @@ void Explorer::checkChanges() {
         return;
     }
     const bool one = pending_.size() == 1 && !wholeChange_;
-    const auto control =
-        one ? reinterpret_cast<std::uintptr_t>(*pending_.begin()) : explore::History::kWholeChange;
+    const std::uintptr_t control = one ? *pending_.begin() : explore::History::kWholeChange;
     window_.guarded(
         [this, control] { history_->record(explore::soundOf(window_.current()), control); });
     // The controls of a step already recorded stay open for merging until sealed.

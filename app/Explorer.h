@@ -10,10 +10,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 #include <optional>
 
+class QAbstractSlider;
 class QAction;
 class QMenu;
 class QTimer;
@@ -78,7 +80,8 @@ private:
     QMenu* presetMenu_ = nullptr;
 
     std::optional<explore::History> history_;
-    QSet<QObject*> pending_; // controls changed since the last check
+    QSet<std::uintptr_t> pending_;         // the controls changed since the last check, as keys
+    QPointer<QAbstractSlider> lastSlider_; // the bar or slider changed last
     bool wholeChange_ = false;
     bool checkQueued_ = false;
     bool restoring_ = false;

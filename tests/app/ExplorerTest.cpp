@@ -3,6 +3,7 @@
 #include "RecordingOutput.h"
 #include "app/MainWindow.h"
 #include "files/Settings.h"
+#include "files/SoundFile.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -254,6 +255,21 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     EXPECT_EQ(savedControls(), controlsOf("snare-hit.tarmel")) << "on from the preset saved";
     QTest::keyClick(&window_, Qt::Key_PageDown, Qt::AltModifier);
     EXPECT_EQ(savedControls(), controlsOf("tubular-bell.tarmel")) << "round the end";
+}
+
+TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundToTheChosenFolder) {
+    const QTemporaryDir out;
+    const QStringList said = choose("Export all presets…", out.path());
+    ASSERT_EQ(said.size(), 1) << said.join('|').toStdString();
+    EXPECT_EQ(said[0], QStringLiteral("3 of 3 presets were exported to %1.").arg(out.path()));
+    for (const char* preset : {"laser", "tubular-bell", "snare-hit"}) {
+        const fs::path file = fs::path(out.path().toStdString()) / (std::string(preset) + ".wav");
+        EXPECT_EQ(files::readSoundFile(file).size(), 44100U) << file;
+    }
+    // Again: the files in the way are replaced after a question.
+    const QStringList again = choose("Export all presets…", out.path());
+    ASSERT_EQ(again.size(), 2) << again.join('|').toStdString();
+    EXPECT_EQ(again[0], "3 of the 3 sound files exist in this folder. Replace them?");
 }
 
 } // namespace
