@@ -17,7 +17,8 @@ public:
     // A change that no later change merges with: opening a file, random, a preset.
     static constexpr std::uintptr_t kWholeChange = 0;
 
-    // Holds up to capacity steps back from the newest sound; older ones are forgotten.
+    // Holds up to capacity steps back from the newest sound; older ones are forgotten. A step is
+    // one Sound of 102 bytes: 200 steps take about 21 KB.
     explicit History(const Sound& start, std::size_t capacity = 200);
 
     // The controls now stand at now after a change of the control known by control (any number
