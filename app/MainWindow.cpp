@@ -4,6 +4,7 @@
 
 #include "app/Artwork.h"
 #include "app/ErrorGuard.h"
+#include "app/Explorer.h"
 #include "app/Trace.h"
 #include "synth/Pitch.h"
 #include "ui/Controls.h"
@@ -147,6 +148,9 @@ void MainWindow::wire(ui::OscillatorWindow& window) {
     // them would otherwise keep scaling the oscillator.
     connect(&window, &ui::OscillatorWindow::closedByUser, this, &MainWindow::resetModulatorOutputs);
     watchControls(window);
+    explorer_->watch(window);
+    connect(&window, &ui::OscillatorWindow::closedByUser, explorer_.get(),
+            &Explorer::windowDiscarded);
 }
 
 void MainWindow::wire(ui::HelpWindow& window) {
@@ -163,6 +167,7 @@ void MainWindow::load() {
     for (int i = 0; i < 3; ++i) {
         ui::child<QScrollBar>(*this, indexed("sliderFm", i))->setValue(synth::kStartMultiplier);
     }
+    explorer_->start();
     openSound();
 }
 

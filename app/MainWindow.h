@@ -33,6 +33,8 @@ class ModulatorPanel;
 
 namespace tarmel::app {
 
+class Explorer;
+
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -53,6 +55,9 @@ public:
     // letter key, whichever window is active. Ignored while a question or message waits for an
     // answer, as the letter keys are then.
     void playNote(int16_t pitch);
+
+    // Random and mutate draw from this seed on, so that a run can be repeated.
+    void seedDraws(uint64_t seed);
 
 protected:
     bool event(QEvent* event) override;
@@ -128,8 +133,9 @@ private:
     std::chrono::steady_clock::time_point lastGeneration_;
     // The play boxes of the last request, while the waves it played are the last generated.
     std::optional<std::array<bool, synth::kOscillators>> lastPlayed_;
-    QList<QAction*> fileActions_;   // the context menu, shared by the oscillator windows
-    ui::ExportChoice exportChoice_; // the last export's choice, offered again
+    QList<QAction*> fileActions_;        // the context menu, shared by the oscillator windows
+    ui::ExportChoice exportChoice_;      // the last export's choice, offered again
+    std::unique_ptr<Explorer> explorer_; // undo, random, mutate, presets
 
     QSlider* pitchSlider_ = nullptr;
     std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3

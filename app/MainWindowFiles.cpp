@@ -1,6 +1,7 @@
 // The main window's files: settings saved and opened (from the context menu, the command line or
 // a drop), the last sound exported, and the render command that reproduces the settings.
 #include "app/ErrorGuard.h"
+#include "app/Explorer.h"
 #include "app/MainWindow.h"
 #include "files/Normalise.h"
 #include "files/SoundFile.h"
@@ -59,6 +60,12 @@ void MainWindow::addFileActions() {
     add(QStringLiteral("Open settings…"), &MainWindow::chooseAndOpenSettings);
     add(QStringLiteral("Export sound…"), &MainWindow::exportSound);
     add(QStringLiteral("Copy render command"), &MainWindow::copyRenderCommand);
+    explorer_ = std::make_unique<Explorer>(Explorer::Window{
+        this, [this] { return currentSettings(); },
+        [this](const files::Settings& s) { applySettings(s); }, [this] { generateSound(); },
+        [this](const std::function<void()>& handler) { guarded(handler); }});
+    explorer_->watch(*this);
+    fileActions_.append(explorer_->actions());
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addActions(fileActions_);
 }
@@ -71,8 +78,11 @@ files::Settings MainWindow::currentSettings() {
     s.attack = static_cast<int16_t>(envelopeBar_->value());
     synth::Parameters p;
     p.setBank(1, modulators_->bank());
-    p.setBank(2, oscillatorWindow(2).get().bank());
-    p.setBank(3, oscillatorWindow(3).get().bank());
+    // A window not made yet (or closed) holds its start values.
+    for (int oscillator : {2, 3}) {
+        const ui::OscillatorWindow* window = oscillatorWindow(oscillator).existing();
+        p.setBank(oscillator, window != nullptr ? window->bank() : synth::ModulatorBank{});
+    }
     s.modulators = p.modulators;
     for (std::size_t k = 0; k < s.play.size(); ++k) {
         s.play[k] = playBoxes_[k]->isChecked();
@@ -102,6 +112,11 @@ void MainWindow::applySettings(const files::Settings& s) {
     }
     generator_.setState(s.state);
     wakeRepeat();
+    explorer_->settingsApplied();
+}
+
+void MainWindow::seedDraws(uint64_t seed) {
+    explorer_->seed(seed);
 }
 
 void MainWindow::openSettings(const QString& file) {

@@ -31,6 +31,12 @@ std::variant<StartOptions, StartExit> parseStartOptions(const QStringList& argum
                                     QStringLiteral("Open no MIDI input."));
     parser.addOption(midiPort);
     parser.addOption(noMidi);
+    const QCommandLineOption seed(
+        QStringLiteral("seed"),
+        QStringLiteral("Draw \"Random\" and \"Mutate\" from seed N (0 to 18446744073709551615), "
+                       "so that a run can be repeated; without it, from the clock."),
+        QStringLiteral("N"));
+    parser.addOption(seed);
     // The options QGuiApplication and QApplication take out of the arguments themselves.
     for (const char* name :
          {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -69,6 +75,12 @@ std::variant<StartOptions, StartExit> parseStartOptions(const QStringList& argum
     if (parser.isSet(midiPort) && parser.isSet(noMidi)) {
         return refuse(QStringLiteral("--midi and --no-midi exclude each other; give one of them"));
     }
+    bool seedOk = true;
+    const qulonglong seedValue = parser.value(seed).toULongLong(&seedOk);
+    if (parser.isSet(seed) && !seedOk) {
+        return refuse(QStringLiteral("--seed must be a whole number from 0 to "
+                                     "18446744073709551615"));
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         return refuse(QStringLiteral("'%1' is a second settings file; Tarmel opens one at a "
@@ -81,6 +93,9 @@ std::variant<StartOptions, StartExit> parseStartOptions(const QStringList& argum
     }
     options.midiPorts = parser.values(midiPort);
     options.noMidi = parser.isSet(noMidi);
+    if (parser.isSet(seed)) {
+        options.seed = seedValue;
+    }
     return options;
 }
 

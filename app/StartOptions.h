@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <variant>
 
@@ -13,6 +14,7 @@ struct StartOptions {
     std::optional<QString> file; // a settings file to open at start
     QStringList midiPorts;       // take notes only from MIDI outputs whose names contain one
     bool noMidi = false;
+    std::optional<uint64_t> seed; // draws of "Random" and "Mutate" repeatable from this seed
 };
 
 // Reading stopped early: print text (to standard output for code 0, else standard error) and

@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
                                   .arg(QString::fromUtf8(e.what())));
         return 1;
     }
+    if (options.seed) {
+        window.seedDraws(*options.seed);
+    }
     window.show();
     if (options.file) {
         window.openSettings(*options.file);

@@ -1,5 +1,6 @@
 // tarmel-render: one generate request's sound, written to a file or standard output, without
 // window or sound card.
+#include "cli/Batch.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
 #include "files/SoundFile.h"
@@ -50,6 +51,9 @@ private:
 
 int main(int argc, char** argv) {
     using namespace tarmel;
+    if (const auto status = cli::runBatch(argc, argv)) {
+        return *status;
+    }
     const auto parsed = cli::parseRenderOptions(argc, argv);
     if (const auto* exit = std::get_if<cli::EarlyExit>(&parsed)) {
         (exit->code == 0 ? std::cout : std::cerr) << exit->text;

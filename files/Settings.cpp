@@ -40,11 +40,13 @@ public:
         throw SettingsError(message + what);
     }
 
-    // The table holds exactly these keys.
+    // The table holds exactly these keys, and may hold the optional ones.
     void onlyKeys(const toml::table& table, const std::string& path,
-                  std::initializer_list<std::string_view> keys) const {
+                  std::initializer_list<std::string_view> keys,
+                  std::initializer_list<std::string_view> optional = {}) const {
         for (auto&& [key, node] : table) {
-            if (std::find(keys.begin(), keys.end(), key.str()) == keys.end()) {
+            if (std::find(keys.begin(), keys.end(), key.str()) == keys.end() &&
+                std::find(optional.begin(), optional.end(), key.str()) == optional.end()) {
                 refuse(&node, "unknown key '" + join(path, key.str()) + "'");
             }
         }
@@ -84,6 +86,18 @@ public:
             refuse(node, "'" + join(path, key) + "' must be true or false");
         }
         return node->as_boolean()->get();
+    }
+
+    // An optional text: empty when the key is not there.
+    std::string text(const toml::table& in, std::string_view key) const {
+        const toml::node* node = in.get(key);
+        if (node == nullptr) {
+            return {};
+        }
+        if (!node->is_string()) {
+            refuse(node, "'" + std::string(key) + "' must be a text in quotes");
+        }
+        return node->as_string()->get();
     }
 
     // A finite number within the range of a modulator's output; whole numbers are taken as they
@@ -307,10 +321,14 @@ Settings parseSettings(std::string_view text, const std::string& source) {
         c.refuse(version, "version " + std::to_string(version->as_integer()->get()) +
                               " is not supported; this Tarmel reads version 1");
     }
-    c.onlyKeys(root, "",
-               {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"});
-    c.whole(root, "", "version", kVersion, kVersion);
     Settings s;
+    // The name and category are optional: files saved before they existed stay valid.
+    s.name = c.text(root, "name");
+    s.category = c.text(root, "category");
+    c.onlyKeys(root, "",
+               {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"},
+               {"name", "category"});
+    c.whole(root, "", "version", kVersion, kVersion);
     s.attack = c.whole(root, "", "attack", 0, synth::kAttackMax);
     for (std::size_t j = 0; j < synth::kOscillators; ++j) {
         const std::string path = oscillatorKey(j);
@@ -362,6 +380,12 @@ Settings readSettings(const std::filesystem::path& file) {
 
 std::string settingsText(const Settings& s) {
     toml::table root{{"version", kVersion}, {"attack", s.attack}};
+    if (!s.name.empty()) {
+        root.insert("name", s.name);
+    }
+    if (!s.category.empty()) {
+        root.insert("category", s.category);
+    }
     for (std::size_t j = 0; j < synth::kOscillators; ++j) {
         toml::table osc{{"play", s.play[j]}};
         osc.insert(j == 0 ? "pitch" : "offset", j == 0 ? s.pitch1 : s.offsets[j - 1]);

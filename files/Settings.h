@@ -21,6 +21,9 @@ struct Settings {
     std::array<synth::ModulatorSetting, synth::kModulators> modulators{};
     std::array<bool, synth::kOscillators> play{true, false, false};
     synth::SynthState state; // the fifteen modulator outputs and the random generator
+    // A preset's name and the category it is listed under; empty when the file has none.
+    std::string name;
+    std::string category;
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };

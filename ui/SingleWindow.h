@@ -41,6 +41,9 @@ public:
         return *window_;
     }
 
+    // The window if it exists, without making it.
+    W* existing() const { return window_.data(); }
+
     // Makes the window visible, modeless and without owner, or brings it to the front.
     W& show() {
         W& window = get();

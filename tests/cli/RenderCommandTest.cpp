@@ -217,7 +217,10 @@ TEST_F(RenderCommand, HelpVersionAndWrongOptionsNeedNoDisplay) {
         {"2", "$T --bogus", "unknown option 'bogus'"},
         {"2", "$T --midi", "--midi"},
         {"2", "$T a.tarmel b.tarmel", "'b.tarmel' is a second settings file"},
-        {"2", "$T --midi x --no-midi", "exclude each other"}};
+        {"2", "$T --midi x --no-midi", "exclude each other"},
+        // The largest seed is 2^64 - 1; one more, or a sign, is refused.
+        {"2", "$T --seed 18446744073709551616", "--seed must be a whole number"},
+        {"2", "$T --seed -1", "--seed must be a whole number"}};
     for (const auto& [status, command, says] : cases) {
         EXPECT_EQ(std::to_string(run(noDisplay + command)), status) << command << ": " << err_;
         EXPECT_NE((status == "0" ? out_ : err_).find(says), std::string::npos) << out_ << err_;

@@ -126,5 +126,36 @@ TEST(Settings, BadFilesAreRefusedWithWhatIsWrongAndMutatedOnesReadOrRefusedNever
     }
 }
 
+// A preset's name and category: texts that stress TOML's quoting read back as they were; a file
+// without them (the start file of the corpus) reads as unnamed; one of the wrong kind is refused.
+TEST(Settings, NameAndCategoryReadBackAsWrittenAndAreOptional) {
+    const std::vector<std::pair<std::string, std::string>> texts{
+        {"Bell \"deep\"", "Back\\slash\\"},
+        {"Ünïcode 音 ✓", "tab\there"},
+        {"line\nbreak", "'single' quotes"},
+        {"# not a comment", "name = \"x\""},
+        {"", ""}};
+    for (const auto& [name, category] : texts) {
+        Settings s;
+        s.name = name;
+        s.category = category;
+        s.pitch1 = 321;
+        EXPECT_EQ(parseSettings(settingsText(s), "x"), s) << name;
+    }
+    EXPECT_EQ(readSettings(kCorpus / "valid-start.tarmel").name, "");
+    const std::string start = settingsText(Settings{});
+    for (const char* bad : {"name = 5\n", "category = true\n"}) {
+        try {
+            parseSettings(bad + start, "bad.tarmel");
+            ADD_FAILURE() << bad << "was read";
+        } catch (const SettingsError& e) {
+            EXPECT_NE(std::string(e.what()).find("bad.tarmel: line 1: '"), std::string::npos)
+                << e.what();
+            EXPECT_NE(std::string(e.what()).find("' must be a text in quotes"), std::string::npos);
+        }
+    }
+    EXPECT_THROW(parseSettings("named = \"x\"\n" + start, "typo.tarmel"), SettingsError);
+}
+
 } // namespace
 } // namespace tarmel::files

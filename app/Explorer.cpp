@@ -1,0 +1,458 @@
+// The exploring entries of the context menu and the watch over the controls for the history.
+#include "app/Explorer.h"
+
+#include "app/ErrorGuard.h"
+#include "explore/BatchExport.h"
+
+#include <QAbstractSlider>
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
+#include <thread>
+
+namespace tarmel::app {
+
+namespace {
+
+// A step of one control ends once the control has rested this long.
+constexpr int kIdleMilliseconds = 800;
+
+std::filesystem::path pathOf(const QString& file) {
+    return std::filesystem::path(file.toStdString());
+}
+
+QString textOf(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A menu shows '&' as the mark of a mnemonic unless doubled.
+QString menuText(const std::string& text) {
+    return textOf(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+Explorer::Explorer(Window window, QObject* parent)
+    : QObject(parent), window_(std::move(window)), presets_([] {
+          std::vector<std::filesystem::path> folders;
+          for (const QString& folder : presetFolders()) {
+              folders.push_back(pathOf(folder));
+          }
+          return folders;
+      }()) {
+    idle_ = new QTimer(this);
+    idle_->setSingleShot(true);
+    idle_->setInterval(kIdleMilliseconds);
+    connect(idle_, &QTimer::timeout, this, [this] {
+        // A thumb still held down keeps its step open.
+        if (!lastSlider_.isNull() && lastSlider_->isSliderDown()) {
+            idle_->start();
+            return;
+        }
+        seal();
+    });
+
+    const QString carried =
+        QStringLiteral(" The modulators' carried outputs and the noise generator stay as they "
+                       "are.");
+    undoAction_ = addAction(QStringLiteral("Undo"),
+                            QStringLiteral("Sets the controls back as they were before the last "
+                                           "change (Alt+Backspace).") +
+                                carried,
+                            &Explorer::undo);
+    undoAction_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
+    redoAction_ = addAction(QStringLiteral("Redo"),
+                            QStringLiteral("Makes the change undone last again "
+                                           "(Shift+Alt+Backspace).") +
+                                carried,
+                            &Explorer::redo);
+    redoAction_->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    addAction(QStringLiteral("Random"),
+              QStringLiteral("Sets every control to a random value and plays the sound."),
+              &Explorer::randomSound);
+    addAction(QStringLiteral("Mutate"),
+              QStringLiteral("Changes one to three values a little and plays the sound."),
+              &Explorer::mutateSound);
+
+    presetMenu_ = new QMenu(QStringLiteral("Presets"), window_.widget);
+    connect(presetMenu_, &QMenu::aboutToShow, this, [this] { fillPresetMenu(); });
+    actions_.append(presetMenu_->menuAction());
+    QAction* next =
+        addAction(QStringLiteral("Next preset"),
+                  QStringLiteral("Opens and plays the next preset (Alt+Page Down)."), nullptr);
+    next->setShortcut(QKeySequence(Qt::ALT | Qt::Key_PageDown));
+    connect(next, &QAction::triggered, this,
+            [this] { window_.guarded([this] { stepPreset(1); }); });
+    QAction* previous =
+        addAction(QStringLiteral("Previous preset"),
+                  QStringLiteral("Opens and plays the previous preset (Alt+Page Up)."), nullptr);
+    previous->setShortcut(QKeySequence(Qt::ALT | Qt::Key_PageUp));
+    connect(previous, &QAction::triggered, this,
+            [this] { window_.guarded([this] { stepPreset(-1); }); });
+    addAction(QStringLiteral("Save as preset…"),
+              QStringLiteral("Keeps the current settings as a preset of your own."),
+              &Explorer::saveAsPreset);
+    addAction(QStringLiteral("Export all presets…"),
+              QStringLiteral("Writes the sound of every preset to a WAV file in a folder."),
+              &Explorer::exportAllPresets);
+    updateActions();
+}
+
+QAction* Explorer::addAction(const QString& text, const QString& help,
+                             void (Explorer::*handler)()) {
+    auto* action = new QAction(text, this);
+    action->setToolTip(help);
+    action->setStatusTip(help);
+    action->setWhatsThis(help);
+    action->setShortcutVisibleInContextMenu(true);
+    if (handler != nullptr) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { window_.guarded([this, handler] { (this->*handler)(); }); });
+    }
+    actions_.append(action);
+    return action;
+}
+
+QString Explorer::userPresetFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/tarmel/presets");
+}
+
+QStringList Explorer::presetFolders() {
+    // The shipped presets: beside a relocated program, then in the data folders of the system.
+    QStringList folders{QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../share/tarmel/presets")};
+    folders += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                         QStringLiteral("tarmel/presets"),
+                                         QStandardPaths::LocateDirectory);
+    const QString user = QDir(userPresetFolder()).canonicalPath();
+    QStringList unique;
+    for (const QString& folder : std::as_const(folders)) {
+        const QString canonical = QDir(folder).canonicalPath();
+        if (!canonical.isEmpty() && canonical != user && !unique.contains(canonical)) {
+            unique << canonical;
+        }
+    }
+    return unique << userPresetFolder();
+}
+
+// The history.
+
+void Explorer::start() {
+    history_.emplace(explore::soundOf(window_.current()));
+    pending_.clear();
+    wholeChange_ = false;
+    updateActions();
+}
+
+void Explorer::watch(QWidget& window) {
+    for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] {
+            lastSlider_ = slider;
+            changed(slider);
+        });
+        connect(slider, &QAbstractSlider::sliderReleased, this, [this] { seal(); });
+    }
+    for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
+        connect(box, &QCheckBox::toggled, this, [this, box] { changed(box); });
+    }
+}
+
+void Explorer::windowDiscarded() {
+    wholeChange_ = true;
+    changed(nullptr);
+}
+
+void Explorer::changed(QObject* control) {
+    if (restoring_ || !history_) {
+        return;
+    }
+    if (control != nullptr) {
+        pending_.insert(reinterpret_cast<std::uintptr_t>(control));
+    }
+    // Checked once the handler that changed the control has ended: the controls then stand
+    // where the change leaves them, and the changes of one handler make one step.
+    if (!checkQueued_) {
+        checkQueued_ = true;
+        QTimer::singleShot(0, this, [this] { checkChanges(); });
+    }
+    idle_->start();
+}
+
+void Explorer::checkChanges() {
+    checkQueued_ = false;
+    if (!history_ || (pending_.isEmpty() && !wholeChange_)) {
+        return;
+    }
+    const bool one = pending_.size() == 1 && !wholeChange_;
+    const std::uintptr_t control = one ? *pending_.begin() : explore::History::kWholeChange;
+    window_.guarded(
+        [this, control] { history_->record(explore::soundOf(window_.current()), control); });
+    // The controls of a step already recorded stay open for merging until sealed.
+    pending_.clear();
+    if (!one) {
+        history_->seal();
+    }
+    wholeChange_ = false;
+    updateActions();
+}
+
+void Explorer::seal() {
+    checkChanges();
+    if (history_) {
+        history_->seal();
+    }
+}
+
+void Explorer::settingsApplied() {
+    if (restoring_ || !history_) {
+        return;
+    }
+    checkQueued_ = false;
+    pending_.clear();
+    history_->seal();
+    history_->record(explore::soundOf(window_.current()), explore::History::kWholeChange);
+    history_->seal();
+    wholeChange_ = false;
+    updateActions();
+}
+
+void Explorer::undo() {
+    seal();
+    if (history_) {
+        if (const auto sound = history_->undo()) {
+            restore(*sound);
+        }
+    }
+}
+
+void Explorer::redo() {
+    seal();
+    if (history_) {
+        if (const auto sound = history_->redo()) {
+            restore(*sound);
+        }
+    }
+}
+
+void Explorer::restore(const explore::Sound& sound) {
+    restoring_ = true;
+    try {
+        window_.apply(explore::withSound(window_.current(), sound));
+    } catch (...) {
+        restoring_ = false;
+        throw;
+    }
+    restoring_ = false;
+    pending_.clear();
+    wholeChange_ = false;
+    updateActions();
+}
+
+void Explorer::updateActions() {
+    undoAction_->setEnabled(history_ && history_->canUndo());
+    redoAction_->setEnabled(history_ && history_->canRedo());
+}
+
+// Random and mutate.
+
+void Explorer::randomSound() {
+    window_.apply(explore::withSound(window_.current(), draws_.random()));
+    window_.play();
+}
+
+void Explorer::mutateSound() {
+    const files::Settings now = window_.current();
+    window_.apply(explore::withSound(now, draws_.mutate(explore::soundOf(now))));
+    window_.play();
+}
+
+// Presets.
+
+void Explorer::fillPresetMenu() {
+    presets_.rescan();
+    presetMenu_->clear();
+    const auto& list = presets_.presets();
+    QMenu* category = nullptr;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (category == nullptr || category->title() != menuText(list[i].category)) {
+            category = presetMenu_->addMenu(menuText(list[i].category));
+        }
+        QAction* action = category->addAction(menuText(list[i].name));
+        action->setToolTip(textOf(list[i].file.string()));
+        connect(action, &QAction::triggered, this,
+                [this, i] { window_.guarded([this, i] { openPreset(i); }); });
+    }
+    if (!presets_.refused().empty()) {
+        QMenu* refused = presetMenu_->addMenu(QStringLiteral("Refused files"));
+        for (const auto& r : presets_.refused()) {
+            QAction* action = refused->addAction(menuText(r.file.filename().string()));
+            action->setToolTip(textOf(r.message));
+            const QString message = textOf(r.message);
+            connect(action, &QAction::triggered, this, [this, message] {
+                QMessageBox::warning(window_.widget, QStringLiteral("Tarmel"),
+                                     message + QStringLiteral("\n\nCorrect or remove the file."));
+            });
+        }
+    }
+    if (list.empty() && presets_.refused().empty()) {
+        presetMenu_->addAction(QStringLiteral("No presets found"))->setEnabled(false);
+    }
+}
+
+void Explorer::openPreset(std::size_t index) {
+    const explore::Preset preset = presets_.presets().at(index);
+    // Read and checked whole before anything changes, as an opened file is.
+    window_.apply(files::readSettings(preset.file));
+    presetIndex_ = index;
+    window_.play();
+}
+
+void Explorer::stepPreset(int step) {
+    const std::optional<std::filesystem::path> last =
+        presetIndex_ && *presetIndex_ < presets_.presets().size()
+            ? std::optional(presets_.presets()[*presetIndex_].file)
+            : std::nullopt;
+    presets_.rescan();
+    const std::optional<std::size_t> from = last ? presets_.indexOf(*last) : std::nullopt;
+    const std::optional<std::size_t> next = presets_.step(from, step);
+    if (!next) {
+        throw Refusal("There are no presets. Save one with \"Save as preset…\", or put .tarmel "
+                      "files into " +
+                      userPresetFolder().toStdString() + ".");
+    }
+    openPreset(*next);
+}
+
+void Explorer::saveAsPreset() {
+    const files::Settings now = window_.current();
+    bool ok = false;
+    const QString name =
+        QInputDialog::getText(window_.widget, QStringLiteral("Save as preset"),
+                              QStringLiteral("Name of the preset:"), QLineEdit::Normal,
+                              textOf(now.name.empty() ? "My sound" : now.name), &ok)
+            .trimmed();
+    if (!ok || name.isEmpty()) {
+        return;
+    }
+    const QString folder = userPresetFolder();
+    if (!QDir().mkpath(folder)) {
+        throw Refusal("The folder " + folder.toStdString() +
+                      " could not be made. Check that you may write there.");
+    }
+    const std::filesystem::path file = pathOf(folder) / explore::presetFileName(name.toStdString());
+    if (std::filesystem::exists(file)) {
+        if (QMessageBox::question(
+                window_.widget, QStringLiteral("Save as preset"),
+                QStringLiteral("A preset file %1 exists. Replace it?").arg(textOf(file.string())),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+            return;
+        }
+    }
+    files::Settings preset = now;
+    preset.name = name.toStdString();
+    preset.category = "My presets";
+    files::writeSettings(file, preset);
+    presets_.rescan();
+    presetIndex_ = presets_.indexOf(file);
+}
+
+void Explorer::exportAllPresets() {
+    presets_.rescan();
+    if (presets_.presets().empty()) {
+        throw Refusal("There are no presets to export.");
+    }
+    const QString folder = QFileDialog::getExistingDirectory(
+        window_.widget, QStringLiteral("Export all presets to a folder"));
+    if (folder.isEmpty()) {
+        return;
+    }
+    std::vector<std::filesystem::path> files;
+    for (const auto& p : presets_.presets()) {
+        files.push_back(p.file);
+    }
+    const auto items = explore::batchItems(files, pathOf(folder), ".wav");
+    int existing = 0;
+    for (const auto& item : items) {
+        existing += std::filesystem::exists(item.output) ? 1 : 0;
+    }
+    if (existing > 0 &&
+        QMessageBox::question(window_.widget, QStringLiteral("Export all presets"),
+                              QStringLiteral("%1 of the %2 sound files exist in this folder. "
+                                             "Replace them?")
+                                  .arg(existing)
+                                  .arg(items.size()),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+
+    QProgressDialog dialog(QStringLiteral("Exporting the presets…"), QStringLiteral("Cancel"), 0,
+                           static_cast<int>(items.size()), window_.widget);
+    dialog.setWindowTitle(QStringLiteral("Export all presets"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setValue(0);
+    explore::BatchProgress progress;
+    std::vector<explore::BatchFailure> failures;
+    bool done = false;
+    QEventLoop loop;
+    std::thread worker([&] {
+        failures = explore::exportBatch(items, true, 0, progress);
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                done = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (dialog.wasCanceled()) {
+            progress.stop = true;
+        } else {
+            dialog.setValue(progress.finished.load());
+        }
+    });
+    poll.start(50);
+    while (!done) {
+        loop.exec();
+    }
+    worker.join();
+    poll.stop();
+    const int finished = progress.finished.load();
+    dialog.reset();
+    QString report;
+    if (progress.stop.load() && finished < static_cast<int>(items.size())) {
+        report = QStringLiteral("Export cancelled: %1 of %2 presets were exported to %3.")
+                     .arg(finished - static_cast<int>(failures.size()))
+                     .arg(items.size())
+                     .arg(folder);
+    } else {
+        report = QStringLiteral("%1 of %2 presets were exported to %3.")
+                     .arg(static_cast<int>(items.size() - failures.size()))
+                     .arg(items.size())
+                     .arg(folder);
+    }
+    for (const auto& f : failures) {
+        report += QStringLiteral("\n\n") + textOf(f.message);
+    }
+    if (failures.empty()) {
+        QMessageBox::information(window_.widget, QStringLiteral("Export all presets"), report);
+    } else {
+        QMessageBox::warning(window_.widget, QStringLiteral("Export all presets"), report);
+    }
+}
+
+} // namespace tarmel::app

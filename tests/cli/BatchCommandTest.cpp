@@ -1,0 +1,62 @@
+// tarmel-render --settings ... --output-dir: every good file written as a single render writes
+// it, a bad one named, exit status 2.
+#include "files/Settings.h"
+#include "files/SoundFile.h"
+#include "synth/Synthesizer.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tarmel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(BatchCommand, WritesEveryGoodPresetNamesTheBadFileAndExitsWithTwo) {
+    const fs::path root = fs::temp_directory_path() / ("tarmel-batch-" + std::to_string(getpid()));
+    fs::create_directories(root / "out");
+    std::ofstream(root / "bad.tarmel") << "version = 1\nattack = 'loud'\n";
+    std::string command = std::string(TARMEL_RENDER_PATH) + " --settings";
+    std::vector<fs::path> presets;
+    for (const auto& entry : fs::directory_iterator(TARMEL_PRESETS_DIR)) {
+        presets.push_back(entry.path());
+        command += " '" + entry.path().string() + "'";
+    }
+    command += " '" + (root / "bad.tarmel").string() + "' --output-dir '" +
+               (root / "out").string() + "' --format aiff 2>'" + (root / "stderr").string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    std::ifstream in(root / "stderr");
+    const std::string said{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(said.find("tarmel-render: " + (root / "bad.tarmel").string() + ": line "),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find(std::to_string(presets.size()) + " of " +
+                        std::to_string(presets.size() + 1) + " files written"),
+              std::string::npos)
+        << said;
+    // Each file holds what one generation from the preset gives, the ticked oscillators mixed.
+    for (const fs::path& preset : presets) {
+        const files::Settings s = files::readSettings(preset);
+        synth::SynthState state = s.state;
+        auto waves = std::make_unique<synth::Waves>();
+        synth::generate(files::parametersOf(s), state, *waves);
+        EXPECT_EQ(files::readSoundFile(root / "out" / (preset.stem().string() + ".aiff")),
+                  synth::heardMix(*waves, s.play))
+            << preset;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), {}),
+              static_cast<long>(presets.size()))
+        << "nothing for the bad file, no temporary file left";
+    // Again, without --force: every file is in the way.
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    fs::remove_all(root);
+}
+
+} // namespace
+} // namespace tarmel::cli
