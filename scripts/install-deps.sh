@@ -12,6 +12,7 @@ packages=(
     libtomlplusplus-dev
     libcli11-dev
     libsleef-dev
+    libkissfft-dev qt6-svg-dev
     libgtest-dev libgmock-dev
     libbenchmark-dev
     clang-format
