@@ -10,6 +10,7 @@
 #include "ui/HelpWindow.h"
 #include "ui/OscillatorWindow.h"
 #include "ui/SingleWindow.h"
+#include "ui/SoundView.h"
 
 #include <QWidget>
 #include <array>
@@ -53,6 +54,14 @@ public:
     // answer, as the letter keys are then.
     void playNote(int16_t pitch);
 
+    // Opens the Sound window, or brings it to the front, showing the last sound played.
+    void showSoundView();
+
+signals:
+    // New waves were played, or the same waves with other voices: what the device now plays.
+    void soundPlayed(const synth::Waves& waves,
+                     const std::array<bool, synth::kOscillators>& played);
+
 protected:
     bool event(QEvent* event) override;
     // Key preview: every key press aimed at this window or one of its controls reaches
@@ -69,6 +78,7 @@ private:
     void addFileActions();
     void wire(ui::OscillatorWindow& window);
     void wire(ui::HelpWindow& window);
+    void wire(ui::SoundView& window);
 
     void onGenerateClicked();
     void startRepeat();
@@ -135,6 +145,7 @@ private:
     ui::SingleWindow<ui::OscillatorWindow> oscillator2Window_;
     ui::SingleWindow<ui::OscillatorWindow> oscillator3Window_;
     ui::SingleWindow<ui::HelpWindow> helpWindow_;
+    ui::SingleWindow<ui::SoundView> soundWindow_;
 };
 
 } // namespace tarmel::app

@@ -56,6 +56,7 @@ void MainWindow::addFileActions() {
     add(QStringLiteral("Open settings…"), &MainWindow::chooseAndOpenSettings);
     add(QStringLiteral("Export sound…"), &MainWindow::exportSound);
     add(QStringLiteral("Copy render command"), &MainWindow::copyRenderCommand);
+    add(QStringLiteral("Show sound view"), &MainWindow::showSoundView);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addActions(fileActions_);
 }

@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
                                     QStringLiteral("Open no MIDI input."));
     options.addOption(midiPort);
     options.addOption(noMidi);
+    const QCommandLineOption view(QStringLiteral("view"),
+                                  QStringLiteral("Open the Sound window (waveform and spectrum)."));
+    options.addOption(view);
     options.process(app);
     if (options.isSet(midiPort) && options.isSet(noMidi)) {
         std::fputs("tarmel: --midi and --no-midi exclude each other; give one of them\n", stderr);
@@ -52,6 +55,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     window.show();
+    if (options.isSet(view) || tarmel::ui::SoundView::wasOpen()) {
+        window.showSoundView();
+    }
     if (!options.positionalArguments().isEmpty()) {
         window.openSettings(options.positionalArguments().front());
     }

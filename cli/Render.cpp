@@ -7,19 +7,27 @@
 
 namespace tarmel::cli {
 
-std::vector<int16_t> renderSamples(const RenderRequest& req) {
+std::unique_ptr<synth::Waves> renderWaves(const RenderRequest& req) {
     const synth::Parameters params = files::parametersOf(req.settings);
     synth::SynthState state = req.settings.state;
     auto waves = std::make_unique<synth::Waves>();
     for (int g = 0; g < req.generations; ++g) {
         synth::generate(params, state, *waves);
     }
+    return waves;
+}
+
+std::array<bool, synth::kOscillators> heardOscillators(const RenderRequest& req) {
     std::array<bool, synth::kOscillators> play = req.settings.play;
     if (req.osc) {
         play = {};
         play[static_cast<std::size_t>(*req.osc - 1)] = true;
     }
-    return synth::heardMix(*waves, play);
+    return play;
+}
+
+std::vector<int16_t> renderSamples(const RenderRequest& req) {
+    return synth::heardMix(*renderWaves(req), heardOscillators(req));
 }
 
 } // namespace tarmel::cli

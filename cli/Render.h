@@ -5,18 +5,25 @@
 #include "files/Settings.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace tarmel::cli {
 
 struct RenderRequest {
-    std::filesystem::path output;
-    files::Settings settings; // the controls and the carried state to start from
-    std::optional<int> osc;   // write this oscillator's own samples instead of the mix
+    std::filesystem::path output;  // the sound file, or empty
+    std::filesystem::path picture; // the Sound window's picture of the sound, or empty
+    files::Settings settings;      // the controls and the carried state to start from
+    std::optional<int> osc;        // write this oscillator's own samples instead of the mix
     int generations = 1;
     bool force = false;
 };
+
+// The waves of the last of req.generations generations. Throws synth::SynthError.
+std::unique_ptr<synth::Waves> renderWaves(const RenderRequest& req);
+// The oscillators heard: the one of --osc, or those to play.
+std::array<bool, synth::kOscillators> heardOscillators(const RenderRequest& req);
 
 // The 44100 samples of the last of req.generations generations: one oscillator's own samples,
 // or the oscillators to play summed and clamped to 16 bits. Throws synth::SynthError.

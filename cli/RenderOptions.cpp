@@ -109,7 +109,11 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     app.get_formatter()->column_width(26);
     app.add_option("-o,--output", output,
                    "file to write; .wav, .flac or .aiff picks the format (16-bit mono, 44100 Hz)")
-        ->required()
+        ->type_name("FILE");
+    std::string picture;
+    app.add_option("--picture", picture,
+                   "also draw the Sound window's picture of the sound (waveform and spectrum, "
+                   "800 x 500 pixels) to FILE: .png, or .svg for a drawing")
         ->type_name("FILE");
     app.add_option("--pitch", pitch, "pitch of oscillator 1, 1..1000 (default 98)")
         ->type_name("HZ");
@@ -141,13 +145,24 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "start from a settings file saved by tarmel (.tarmel), carried state "
                    "included; the options above then change single values of it")
         ->type_name("FILE");
-    app.add_flag("--force", req.force, "replace FILE if it exists");
+    app.add_flag("--force", req.force, "replace the files written if they exist");
     app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {
         app.parse(argc, argv);
         req.output = output;
-        if (!files::soundFormatFor(req.output)) {
+        req.picture = picture;
+        if (output.empty() && picture.empty()) {
+            reject("--output is required: give the sound file to write (or --picture)");
+        }
+        std::string kind = req.picture.extension().string();
+        std::transform(kind.begin(), kind.end(), kind.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        if (!picture.empty() && kind != ".png" && kind != ".svg") {
+            reject("--picture: unknown extension '" + req.picture.extension().string() +
+                   "'; use .png or .svg");
+        }
+        if (!output.empty() && !files::soundFormatFor(req.output)) {
             reject("--output: unknown extension '" + req.output.extension().string() +
                    "'; use .wav, .flac or .aiff");
         }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
+#include <string_view>
 
 namespace tarmel::files {
 
@@ -26,5 +27,9 @@ public:
 // file is removed and target is untouched.
 void writeAtomically(const std::filesystem::path& target, bool replace,
                      const std::function<void(int fd)>& write);
+
+// Writes bytes to target as writeAtomically does, synced to the disk before the rename.
+void writeBytesAtomically(const std::filesystem::path& target, bool replace,
+                          std::string_view bytes);
 
 } // namespace tarmel::files
