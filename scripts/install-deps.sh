@@ -17,7 +17,6 @@ packages=(
     libbenchmark-dev
     clang-format
     xvfb xdotool x11-utils xauth libx11-dev
-    sox
     fonts-dejavu-core
     desktop-file-utils appstream shared-mime-info dpkg-dev file
 )

@@ -2,6 +2,8 @@
 // analyses each new sound.
 #include "ui/SoundView.h"
 
+#include "ui/Controls.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -117,6 +119,12 @@ SoundView::SoundView()
     setWindowTitle(QStringLiteral("Sound"));
     setAccessibleName(QStringLiteral("Sound"));
     setAccessibleDescription(QStringLiteral("The waveform and spectrum of the last sound heard"));
+    // The main window's dark grey, with light text on it.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, darkGrey());
+    palette.setColor(QPalette::WindowText, QColor(224, 224, 224));
+    setPalette(palette);
+    setAutoFillBackground(true);
 
     picture_ = new Picture(*this);
     picture_->setObjectName(QStringLiteral("SoundPicture"));
