@@ -41,6 +41,7 @@ soak: build $(ASAN_BUILD)/build.ninja
 
 bench: build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/tarmel-sound-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
 
 package: build

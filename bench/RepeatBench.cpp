@@ -1,7 +1,8 @@
 // CPU use of the real main window during "repeat", offscreen, on SDL's dummy driver, in the
-// settings that bound it: nothing on; every modulator but the random one on; the random one on
-// at its start values; and the random one where its argument never goes negative within the
-// second (pitch 1, F 1, H 16), so that no reseed ties its end state and every generation differs.
+// settings that bound it: nothing on, with the Sound window closed and open; every modulator but
+// the random one on; the random one on at its start values; and the random one where its argument
+// never goes negative within the second (pitch 1, F 1, H 16), so that no reseed ties its end state
+// and every generation differs.
 #include "app/MainWindow.h"
 #include "audio/SdlDevice.h"
 
@@ -24,8 +25,8 @@ int main(int argc, char** argv) {
     qputenv("SDL_AUDIODRIVER", "dummy");
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-    for (const std::string setting :
-         {"all off", "all on but random", "random on", "random on, never reseeded"}) {
+    for (const std::string setting : {"all off", "all off, Sound window open", "all on but random",
+                                      "random on", "random on, never reseeded"}) {
         tarmel::audio::SdlDevice device;
         tarmel::app::MainWindow main([&device] { return device.openOutput(); });
         main.load();
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
             control<QAbstractSlider>("Frmtarmel", "VScroll1")->setValue(1);
             control<QAbstractSlider>("FrmOsc2", "sliderFm(2)")->setValue(1);
             control<QAbstractSlider>("FrmOsc2", "sliderharmon(2)")->setValue(16);
+        }
+        if (setting.ends_with("Sound window open")) {
+            main.showSoundView();
         }
         control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
         const std::clock_t start = std::clock(); // CPU time of the whole process, all threads

@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <QPainterPath>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
@@ -20,7 +19,7 @@ const QColor kPlotGround(44, 44, 44);
 const QColor kGridLine(92, 92, 92);
 const QColor kAxisText(208, 208, 208);
 const QColor kHeard(0, 200, 0);
-const QColor kSpectrumFill(0, 128, 0, 110);
+const QColor kSpectrumFill(0, 72, 0);
 const QColor kPeak(176, 255, 176);
 const std::array<QColor, synth::kOscillators> kOscillatorColours{
     QColor(255, 176, 0), QColor(64, 176, 255), QColor(255, 96, 208)};
@@ -64,6 +63,40 @@ void label(QPainter& p, QPointF at, const QString& text, Qt::Alignment align) {
         r.moveLeft(at.x());
     }
     p.drawText(r, static_cast<int>(align | Qt::AlignVCenter), text);
+}
+
+// The spectrum's grid lines, with their labels when labelled.
+void spectrumGrid(QPainter& p, const PictureLayout& at, double floorDb, bool labelled) {
+    const QRectF spec = at.spectrum();
+    const auto line = [&](QPointF a, QPointF b) {
+        p.setPen(QPen(kGridLine, 0));
+        p.drawLine(a, b);
+        p.setPen(kAxisText);
+    };
+    // Frequency: 20 Hz to 22.05 kHz, lines at 1, 2 and 5 times a power of ten.
+    for (double decade = 10; decade <= 10000; decade *= 10) {
+        for (double m : {1.0, 2.0, 5.0}) {
+            const double hz = m * decade;
+            if (hz < kLowHz || hz > kHighHz) {
+                continue;
+            }
+            const double x = at.xOfFrequency(hz);
+            line({x, spec.top()}, {x, spec.bottom()});
+            if (labelled) {
+                label(p, {x, spec.bottom() + 9}, hzLabel(hz), Qt::AlignHCenter);
+            }
+        }
+    }
+    // Level: dB to full scale, every 10 dB (20 dB for deep floors).
+    const double dbStep = floorDb < -120 ? 20 : 10;
+    for (double db = 0; db >= floorDb; db -= dbStep) {
+        const double y = at.yOfDb(db, floorDb);
+        line({spec.left(), y}, {spec.right(), y});
+        if (labelled) {
+            label(p, {spec.left() - 4, y}, QString::number(db) + QStringLiteral(" dB"),
+                  Qt::AlignRight);
+        }
+    }
 }
 
 } // namespace
@@ -141,25 +174,7 @@ void drawGrid(QPainter& p, QSizeF size, const PictureView& view) {
         label(p, {wave.left() - 4, y}, QString::number(level), Qt::AlignRight);
     }
 
-    // Frequency: 20 Hz to 22.05 kHz, lines at 1, 2 and 5 times a power of ten.
-    for (double decade = 10; decade <= 10000; decade *= 10) {
-        for (double m : {1.0, 2.0, 5.0}) {
-            const double hz = m * decade;
-            if (hz < kLowHz || hz > kHighHz) {
-                continue;
-            }
-            const double x = at.xOfFrequency(hz);
-            line({x, spec.top()}, {x, spec.bottom()});
-            label(p, {x, spec.bottom() + 9}, hzLabel(hz), Qt::AlignHCenter);
-        }
-    }
-    // Level: dB to full scale, every 10 dB (20 dB for deep floors).
-    const double dbStep = view.floorDb < -120 ? 20 : 10;
-    for (double db = 0; db >= view.floorDb; db -= dbStep) {
-        const double y = at.yOfDb(db, view.floorDb);
-        line({spec.left(), y}, {spec.right(), y});
-        label(p, {spec.left() - 4, y}, QString::number(db) + QStringLiteral(" dB"), Qt::AlignRight);
-    }
+    spectrumGrid(p, at, view.floorDb, true);
 }
 
 namespace {
@@ -172,20 +187,29 @@ void drawWave(QPainter& p, const PictureLayout& at, const std::vector<int16_t>& 
     p.setPen(QPen(colour, 0));
     if ((view.end - view.begin) > columns) {
         const auto cols = analysis::minMaxColumns(samples, view.begin, view.end, columns);
+        QList<QRectF> bars;
         QPolygonF top;
         QPolygonF bottom;
+        const double pixel = 1 / pixelRatio;
         for (int c = 0; c < columns; ++c) {
-            const double x = wave.left() + (c + 0.5) / pixelRatio;
+            const double x = wave.left() + c * pixel;
             const auto& col = cols[static_cast<std::size_t>(c)];
-            const QPointF hi(x, at.yOfValue(col.max));
-            const QPointF lo(x, at.yOfValue(col.min));
+            const double hi = at.yOfValue(col.max);
+            const double lo = at.yOfValue(col.min);
             if (filled) {
-                p.drawLine(hi, lo);
+                bars.append(QRectF(x, hi, pixel, std::max(lo - hi, pixel)));
             } else {
-                top << hi;
-                bottom << lo;
+                top << QPointF(x + pixel / 2, hi);
+                bottom << QPointF(x + pixel / 2, lo);
             }
         }
+        // Columns fill whole device pixels: rectangles without antialiasing draw them fastest.
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawRects(bars);
+        p.restore();
         p.drawPolyline(top);
         p.drawPolyline(bottom);
         return;
@@ -235,14 +259,17 @@ void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum
         }
         curve << QPointF(x, at.yOfDb(db, view.floorDb));
     }
-    QPainterPath fill;
-    fill.moveTo(spec.left(), spec.bottom());
-    for (const QPointF& point : curve) {
-        fill.lineTo(point);
-    }
-    fill.lineTo(spec.right(), spec.bottom());
-    fill.closeSubpath();
-    p.fillPath(fill, kSpectrumFill);
+    // The area under the curve, opaque (blending a translucent one costs more than all the rest
+    // of the drawing), with the grid drawn again over it.
+    QPolygonF area = curve;
+    area << spec.bottomRight() << spec.bottomLeft();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kSpectrumFill);
+    p.drawPolygon(area);
+    spectrumGrid(p, at, view.floorDb, false);
+    p.restore();
     p.setPen(QPen(kHeard, 0));
     p.drawPolyline(curve);
 
@@ -270,6 +297,9 @@ void drawTraces(QPainter& p, QSizeF size, const analysis::SoundAnalysis& sound,
     }
     const PictureLayout at(size);
     p.save();
+    // Smooth lines where pixels are large enough to see steps; on dense screens they cost more
+    // than they show.
+    p.setRenderHint(QPainter::Antialiasing, pixelRatio < 2);
     p.setClipRect(at.wave());
     drawWave(p, at, sound.heard, view, pixelRatio, kHeard, true);
     for (std::size_t k = 0; k < sound.voices.size(); ++k) {
@@ -280,6 +310,16 @@ void drawTraces(QPainter& p, QSizeF size, const analysis::SoundAnalysis& sound,
     p.setClipRect(at.spectrum().adjusted(0, -1, 0, 1));
     drawSpectrum(p, at, sound.spectrum, view, pixelRatio);
     p.restore();
+}
+
+QImage tracesImage(const analysis::SoundAnalysis& sound, const PictureView& view, QSize size,
+                   double pixelRatio) {
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    drawTraces(p, size, sound, view, pixelRatio);
+    return image;
 }
 
 QImage renderPicture(const analysis::SoundAnalysis& sound, const PictureView& view, QSize size,

@@ -53,10 +53,14 @@ private:
 // The background, grid lines and axis labels; depend on the size and view, not on the sound.
 void drawGrid(QPainter& painter, QSizeF size, const PictureView& view);
 // The waveform, the oscillators' traces, the spectrum and its peak, on a transparent ground.
-// pixelRatio is the device pixels per logical pixel: one min/max column per device pixel.
+// pixelRatio is the device pixels per logical pixel: one min/max column per device pixel, lines
+// antialiased below a ratio of 2.
 void drawTraces(QPainter& painter, QSizeF size, const analysis::SoundAnalysis& sound,
                 const PictureView& view, double pixelRatio);
 
+// The traces alone, on a transparent image of size logical pixels times pixelRatio.
+QImage tracesImage(const analysis::SoundAnalysis& sound, const PictureView& view, QSize size,
+                   double pixelRatio);
 // Grid and traces in one image of size logical pixels times pixelRatio.
 QImage renderPicture(const analysis::SoundAnalysis& sound, const PictureView& view, QSize size,
                      double pixelRatio = 1);

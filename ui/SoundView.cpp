@@ -34,9 +34,20 @@ constexpr double kWholeSecond = synth::kBufferSamples;
 
 } // namespace
 
+// A sound to analyse, and the picture to draw its traces for.
 struct SoundView::Job {
     synth::Waves waves;
     std::array<bool, synth::kOscillators> played;
+    PictureView view;
+    QSize size;
+    double pixelRatio;
+};
+
+// What the worker made of a Job.
+struct SoundView::Drawn {
+    std::shared_ptr<const analysis::SoundAnalysis> sound;
+    QImage traces;
+    PictureView view;
 };
 
 // The drawing: the grid in a cached pixmap, the traces in a cached image per sound and view; a
@@ -56,6 +67,11 @@ public:
         traces_ = QImage();
         update();
     }
+    // Traces drawn elsewhere for a view; unused unless they fit the view and size shown.
+    void setTraces(const QImage& traces, const PictureView& view) {
+        traces_ = view == owner_.view_ ? traces : QImage();
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -68,12 +84,7 @@ protected:
             drawGrid(p, size(), owner_.view_);
         }
         if (traces_.size() != pixels || traces_.devicePixelRatio() != ratio) {
-            traces_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-            traces_.setDevicePixelRatio(ratio);
-            traces_.fill(Qt::transparent);
-            QPainter p(&traces_);
-            p.setRenderHint(QPainter::Antialiasing);
-            drawTraces(p, size(), *owner_.shown_, owner_.view_, ratio);
+            traces_ = tracesImage(*owner_.shown_, owner_.view_, size(), ratio);
         }
         QPainter p(this);
         p.drawPixmap(0, 0, grid_);
@@ -228,7 +239,8 @@ void SoundView::showSound(const synth::Waves& waves,
     if (!isVisible()) {
         return;
     }
-    waiting_ = std::make_unique<Job>(Job{waves, played});
+    waiting_ = std::make_unique<Job>(
+        Job{waves, played, view_, picture_->size(), picture_->devicePixelRatioF()});
     if (!watcher_.isRunning()) {
         startAnalysis();
     }
@@ -237,11 +249,13 @@ void SoundView::showSound(const synth::Waves& waves,
 void SoundView::startAnalysis() {
     std::shared_ptr<const Job> job = std::move(waiting_);
     ++analysisCounter;
-    watcher_.setFuture(QtConcurrent::run(
-        [job, analyser = analyser_.get()]() -> std::shared_ptr<const analysis::SoundAnalysis> {
+    watcher_.setFuture(
+        QtConcurrent::run([job, analyser = analyser_.get()]() -> std::shared_ptr<const Drawn> {
             try {
-                return std::make_shared<const analysis::SoundAnalysis>(
+                auto sound = std::make_shared<const analysis::SoundAnalysis>(
                     analysis::analyseSound(job->waves, job->played, *analyser));
+                QImage traces = tracesImage(*sound, job->view, job->size, job->pixelRatio);
+                return std::make_shared<const Drawn>(Drawn{sound, std::move(traces), job->view});
             } catch (const std::exception&) {
                 return nullptr; // out of memory: the sound before stays on screen
             }
@@ -249,14 +263,14 @@ void SoundView::startAnalysis() {
 }
 
 void SoundView::analysisDone() {
-    auto result = watcher_.result();
+    const std::shared_ptr<const Drawn> result = watcher_.result();
     if (waiting_) { // a newer sound came meanwhile: it wins
         startAnalysis();
         return;
     }
     if (result) {
-        shown_ = std::move(result);
-        picture_->tracesChanged();
+        shown_ = result->sound;
+        picture_->setTraces(result->traces, result->view);
         picture_->setAccessibleDescription(describeSound(*shown_));
         emit soundShown();
     }

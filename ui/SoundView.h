@@ -1,5 +1,6 @@
 // The "Sound" window: the waveform and spectrum of the last sound heard, redrawn for every new
-// sound. The analysis runs on a worker thread; the window never waits for it.
+// sound. The analysis and the drawing of a new sound run on a worker; the window never waits
+// for it.
 #pragma once
 
 #include "analysis/Analysis.h"
@@ -53,6 +54,7 @@ protected:
 private:
     class Picture;
     struct Job;
+    struct Drawn;
 
     void startAnalysis();
     void analysisDone();
@@ -69,7 +71,7 @@ private:
     std::unique_ptr<Job> waiting_; // the newest sound, waiting for the running analysis
     // Used by the one running analysis only; the UI thread never touches it.
     std::unique_ptr<analysis::SpectrumAnalyser> analyser_;
-    QFutureWatcher<std::shared_ptr<const analysis::SoundAnalysis>> watcher_;
+    QFutureWatcher<std::shared_ptr<const Drawn>> watcher_;
 };
 
 } // namespace tarmel::ui
