@@ -10,10 +10,12 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QImageReader>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace tarmel {
@@ -110,6 +112,7 @@ TEST_F(SoundViewTest, LettersPlayInTheViewAndItShowsWhatTheDeviceGot) {
 // Only a new sound costs an analysis: not the same sound again, and nothing while closed.
 TEST_F(SoundViewTest, UnchangedSoundsAndAClosedViewCostNoAnalysis) {
     SoundView* view = openView();
+    EXPECT_TRUE(SoundView::wasOpen());
     QSignalSpy shown(view, &SoundView::soundShown);
     const int before = SoundView::analysesStarted();
     window_.playNote(220);
@@ -119,6 +122,7 @@ TEST_F(SoundViewTest, UnchangedSoundsAndAClosedViewCostNoAnalysis) {
     QTest::qWait(50);
     EXPECT_EQ(SoundView::analysesStarted(), before + 1);
     view->close();
+    EXPECT_FALSE(SoundView::wasOpen());
     for (int16_t pitch : {300, 400, 500}) {
         window_.playNote(pitch);
     }
@@ -146,6 +150,37 @@ TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundWhosePictureSaves) {
     const QSize size = view->findChild<QWidget*>(QStringLiteral("SoundPicture"))->size();
     EXPECT_EQ(reader.size(), size * view->devicePixelRatioF());
     EXPECT_FALSE(reader.read().isNull()) << reader.errorString().toStdString();
+}
+
+// Each wheel notch shows 4/5 of the samples, keeping the one under the pointer there, down to 32
+// samples; the readout names that sample's time and value; a double click shows the second.
+TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
+    SoundView* view = openView();
+    QSignalSpy shown(view, &SoundView::soundShown);
+    window_.playNote(440);
+    ASSERT_TRUE(shown.wait(5000));
+    auto* picture = view->findChild<QWidget*>(QStringLiteral("SoundPicture"));
+    const ui::PictureLayout at(picture->size());
+    const QPoint pointer(qRound(at.wave().left() + at.wave().width() / 4),
+                         qRound(at.wave().center().y()));
+    const double anchor = at.sampleAt(pointer.x(), view->pictureView());
+    for (int notch = 1; notch <= 40; ++notch) {
+        QWheelEvent wheel(pointer, picture->mapToGlobal(pointer), {}, {0, 120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picture, &wheel);
+        const ui::PictureView& v = view->pictureView();
+        ASSERT_NEAR(v.end - v.begin, std::max(32.0, 44100 * std::pow(0.8, notch)), 1e-6);
+        ASSERT_NEAR(at.sampleAt(pointer.x(), v), anchor, 1e-6) << notch;
+    }
+    QTest::mouseMove(picture, pointer);
+    const auto n = static_cast<std::size_t>(std::lround(anchor));
+    EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("SoundReadout"))->text(),
+              QStringLiteral("Time %1 ms, level %2 (%3 of full scale)")
+                  .arg(anchor / 44.1, 0, 'f', 2)
+                  .arg(log_->voices[0][n])
+                  .arg(log_->voices[0][n] / 32768.0, 0, 'f', 3));
+    QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
+    EXPECT_EQ(view->pictureView(), ui::PictureView{});
 }
 
 // tarmel-render --picture: an 800 x 500 PNG (or an SVG) that an image reader opens, showing the
