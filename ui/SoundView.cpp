@@ -95,28 +95,44 @@ protected:
     void leaveEvent(QEvent*) override { owner_.showReadout({-1, -1}); }
     // The wheel zooms the waveform around the pointer; a double click shows the whole second.
     void wheelEvent(QWheelEvent* event) override {
+        zoom(event->position().x(), event->angleDelta().y() / 120.0);
+        owner_.showReadout(event->position());
+        event->accept();
+    }
+    void mouseDoubleClickEvent(QMouseEvent*) override { zoom(0, -1000); }
+    // From the keyboard: + and - zoom around the middle, Home shows the whole second.
+    void keyPressEvent(QKeyEvent* event) override {
+        const double middle = PictureLayout(size()).wave().center().x();
+        switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            zoom(middle, 1);
+            break;
+        case Qt::Key_Minus:
+            zoom(middle, -1);
+            break;
+        case Qt::Key_Home:
+            zoom(0, -1000);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+        }
+    }
+
+private:
+    // Each notch shows 4/5 of the samples shown, the one at x staying there.
+    void zoom(double x, double notches) {
         const PictureLayout at(size());
         PictureView view = owner_.view_;
         const double span = view.end - view.begin;
-        const double newSpan = std::clamp(span * std::pow(0.8, event->angleDelta().y() / 120.0),
-                                          kMinSpan, kWholeSecond);
-        const double anchor =
-            std::clamp(at.sampleAt(event->position().x(), view), view.begin, view.end);
+        const double newSpan = std::clamp(span * std::pow(0.8, notches), kMinSpan, kWholeSecond);
+        const double anchor = std::clamp(at.sampleAt(x, view), view.begin, view.end);
         view.begin = std::clamp(anchor - (anchor - view.begin) * newSpan / span, 0.0,
                                 kWholeSecond - newSpan);
         view.end = view.begin + newSpan;
         owner_.setView(view);
-        owner_.showReadout(event->position());
-        event->accept();
-    }
-    void mouseDoubleClickEvent(QMouseEvent*) override {
-        PictureView view = owner_.view_;
-        view.begin = 0;
-        view.end = kWholeSecond;
-        owner_.setView(view);
     }
 
-private:
     SoundView& owner_;
     QPixmap grid_;
     QImage traces_;
@@ -140,6 +156,8 @@ SoundView::SoundView()
     picture_ = new Picture(*this);
     picture_->setObjectName(QStringLiteral("SoundPicture"));
     picture_->setAccessibleName(QStringLiteral("Sound picture"));
+    picture_->setToolTip(QStringLiteral("Wheel or + and -: zoom the waveform; double click or "
+                                        "Home: the whole second"));
     picture_->setAccessibleDescription(describeSound(*shown_));
 
     auto* controls = new QVBoxLayout;

@@ -181,6 +181,12 @@ TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
                   .arg(log_->voices[0][n] / 32768.0, 0, 'f', 3));
     QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
     EXPECT_EQ(view->pictureView(), ui::PictureView{});
+    // The same from the keyboard, around the middle: + zooms in, Home shows the second.
+    QTest::keyClick(picture, Qt::Key_Plus);
+    EXPECT_NEAR(view->pictureView().end - view->pictureView().begin, 44100 * 0.8, 1e-6);
+    EXPECT_NEAR(view->pictureView().begin, 44100 * 0.1, 1e-6);
+    QTest::keyClick(picture, Qt::Key_Home);
+    EXPECT_EQ(view->pictureView(), ui::PictureView{});
 }
 
 // tarmel-render --picture: an 800 x 500 PNG (or an SVG) that an image reader opens, showing the
