@@ -333,7 +333,7 @@ QImage renderPicture(const analysis::SoundAnalysis& sound, const PictureView& vi
 }
 
 void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysis& sound,
-                 const PictureView& view, QSize size, bool replace) {
+                 const PictureView& view, QSize size, bool replace, double pixelRatio) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -350,7 +350,7 @@ void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysi
         QPainter p(&svg);
         drawGrid(p, size, view);
         drawTraces(p, size, sound, view, 1);
-    } else if (!renderPicture(sound, view, size).save(&buffer, "PNG")) {
+    } else if (!renderPicture(sound, view, size, pixelRatio).save(&buffer, "PNG")) {
         throw files::FileError("cannot draw the picture for " + file.string());
     }
     files::writeBytesAtomically(

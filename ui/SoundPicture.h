@@ -66,8 +66,9 @@ QImage renderPicture(const analysis::SoundAnalysis& sound, const PictureView& vi
                      double pixelRatio = 1);
 // Writes the picture to file: SVG when its name ends in .svg, PNG otherwise, whole or not at
 // all. Throws files::FileError (files::FileExistsError when it exists and replace is not set).
+// A PNG has size times pixelRatio pixels.
 void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysis& sound,
-                 const PictureView& view, QSize size, bool replace);
+                 const PictureView& view, QSize size, bool replace, double pixelRatio = 1);
 
 // One sentence about the sound for screen readers: its loudest partial and its sample range.
 QString describeSound(const analysis::SoundAnalysis& sound);

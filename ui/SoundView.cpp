@@ -354,7 +354,8 @@ void SoundView::savePictureAs() {
         return;
     }
     try {
-        savePicture(file.toStdString(), *shown_, view_, picture_->size(), true);
+        savePicture(file.toStdString(), *shown_, view_, picture_->size(), true,
+                    picture_->devicePixelRatioF());
     } catch (const std::exception& e) {
         QMessageBox::critical(this, QStringLiteral("Sound"),
                               QStringLiteral("The picture could not be saved: %1\n\nChoose "
