@@ -50,6 +50,7 @@ soak: configure build $(ASAN_BUILD)/build.ninja
 
 bench: configure build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/tarmel-sound-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
 
 # The package and its debugging symbols (tarmel-dbgsym_*.ddeb).

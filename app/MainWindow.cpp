@@ -51,7 +51,8 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
                          [this](ui::OscillatorWindow& w) { wire(w); }),
       oscillator3Window_([] { return new ui::OscillatorWindow(3); },
                          [this](ui::OscillatorWindow& w) { wire(w); }),
-      helpWindow_([] { return new ui::HelpWindow(); }, [this](ui::HelpWindow& w) { wire(w); }) {
+      helpWindow_([] { return new ui::HelpWindow(); }, [this](ui::HelpWindow& w) { wire(w); }),
+      soundWindow_([] { return new ui::SoundView(); }, [this](ui::SoundView& w) { wire(w); }) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const ui::WindowLayout& layout = ui::mainWindowLayout();
@@ -157,6 +158,18 @@ void MainWindow::wire(ui::HelpWindow& window) {
     connect(&window, &ui::HelpWindow::activated, this, [this] { setKeyboardActive(false); });
 }
 
+void MainWindow::wire(ui::SoundView& window) {
+    window.addActions(fileActions_);
+    connect(this, &MainWindow::soundPlayed, &window, &ui::SoundView::showSound);
+}
+
+void MainWindow::showSoundView() {
+    ui::SoundView& view = soundWindow_.show();
+    if (lastPlayed_) {
+        view.showSound(generator_.waves(), *lastPlayed_);
+    }
+}
+
 void MainWindow::load() {
     resetModulatorOutputs();
     pitch1_ = pitch2_ = pitch3_ = synth::kStartPitch;
@@ -190,9 +203,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // A key press the focused control ignores travels on to its parents, and the filter sees it
     // at each of them; only its first receiver counts: the window's focus control, or the window
     // itself when none of its controls has the focus.
-    QWidget* focus = focusWidget();
-    QWidget* firstReceiver = focus != nullptr ? focus : this;
-    if (watched == firstReceiver && firstReceiver->window() == this) {
+    // The Sound window's keys play too.
+    QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (window != this && qobject_cast<ui::SoundView*>(window) == nullptr) {
+        return false;
+    }
+    QWidget* focus = window->focusWidget();
+    QWidget* firstReceiver = focus != nullptr ? focus : window;
+    if (watched == firstReceiver) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         guarded([this, key] { onLetterKey(key); });
     }
@@ -359,7 +377,11 @@ void MainWindow::generateSound() {
             output.play(i);
         }
     }
+    const bool heardChanged = lastPlayed_ != played;
     lastPlayed_ = played;
+    if (heardChanged) {
+        emit soundPlayed(generator_.waves(), played);
+    }
 }
 
 audio::SoundOutput& MainWindow::soundOutput() {

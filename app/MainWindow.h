@@ -11,6 +11,7 @@
 #include "ui/HelpWindow.h"
 #include "ui/OscillatorWindow.h"
 #include "ui/SingleWindow.h"
+#include "ui/SoundView.h"
 
 #include <QWidget>
 #include <array>
@@ -58,6 +59,13 @@ public:
 
     // Random and mutate draw from this seed on, so that a run can be repeated.
     void seedDraws(uint64_t seed);
+    // Opens the Sound window, or brings it to the front, showing the last sound played.
+    void showSoundView();
+
+signals:
+    // New waves were played, or the same waves with other voices: what the device now plays.
+    void soundPlayed(const synth::Waves& waves,
+                     const std::array<bool, synth::kOscillators>& played);
 
 protected:
     bool event(QEvent* event) override;
@@ -75,6 +83,7 @@ private:
     void addFileActions();
     void wire(ui::OscillatorWindow& window);
     void wire(ui::HelpWindow& window);
+    void wire(ui::SoundView& window);
 
     void onGenerateClicked();
     void startRepeat();
@@ -149,6 +158,7 @@ private:
     ui::SingleWindow<ui::OscillatorWindow> oscillator2Window_;
     ui::SingleWindow<ui::OscillatorWindow> oscillator3Window_;
     ui::SingleWindow<ui::HelpWindow> helpWindow_;
+    ui::SingleWindow<ui::SoundView> soundWindow_;
 };
 
 } // namespace tarmel::app

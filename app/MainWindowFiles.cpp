@@ -66,6 +66,7 @@ void MainWindow::addFileActions() {
         [this](const std::function<void()>& handler) { guarded(handler); }});
     explorer_->watch(*this);
     fileActions_.append(explorer_->actions());
+    add(QStringLiteral("Show sound view"), &MainWindow::showSoundView);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addActions(fileActions_);
 }

@@ -37,6 +37,9 @@ std::variant<StartOptions, StartExit> parseStartOptions(const QStringList& argum
                        "so that a run can be repeated; without it, from the clock."),
         QStringLiteral("N"));
     parser.addOption(seed);
+    const QCommandLineOption view(QStringLiteral("view"),
+                                  QStringLiteral("Open the Sound window (waveform and spectrum)."));
+    parser.addOption(view);
     // The options QGuiApplication and QApplication take out of the arguments themselves.
     for (const char* name :
          {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -96,6 +99,7 @@ std::variant<StartOptions, StartExit> parseStartOptions(const QStringList& argum
     if (parser.isSet(seed)) {
         options.seed = seedValue;
     }
+    options.view = parser.isSet(view);
     return options;
 }
 

@@ -14,6 +14,7 @@ struct StartOptions {
     std::optional<QString> file; // a settings file to open at start
     QStringList midiPorts;       // take notes only from MIDI outputs whose names contain one
     bool noMidi = false;
+    bool view = false;            // open the Sound window
     std::optional<uint64_t> seed; // draws of "Random" and "Mutate" repeatable from this seed
 };
 

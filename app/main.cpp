@@ -12,6 +12,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("tarmel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARMEL_VERSION));
     // The options are read before QApplication opens the display, so that --help, --version and
@@ -48,6 +49,9 @@ int main(int argc, char** argv) {
         window.seedDraws(*options.seed);
     }
     window.show();
+    if (options.view || tarmel::ui::SoundView::wasOpen()) {
+        window.showSoundView();
+    }
     if (options.file) {
         window.openSettings(*options.file);
     }

@@ -1,9 +1,9 @@
 // CPU use and wake-ups of the real main window during "repeat", offscreen, on SDL's dummy driver,
-// against the idle program, in the settings that bound it: nothing on; every modulator but the
-// random one on; the random one on at its start values; and the random one where its argument
-// never goes negative within the second (pitch 1, F 1, H 16), so that no reseed ties its end
-// state and every generation differs. Wake-ups are the times the UI thread
-// went to sleep.
+// against the idle program, in the settings that bound it: nothing on, with the Sound window
+// closed and open; every modulator but the random one on; the random one on at its start values;
+// and the random one where its argument never goes negative within the second (pitch 1, F 1,
+// H 16), so that no reseed ties its end state and every generation differs. Wake-ups are the
+// times the UI thread went to sleep.
 #include "app/MainWindow.h"
 #include "audio/SdlDevice.h"
 
@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     for (const std::string setting :
-         {"idle", "all off", "all on but random", "random on", "random on, never reseeded"}) {
+         {"idle", "all off", "all off, Sound window open", "all on but random", "random on",
+          "random on, never reseeded"}) {
         tarmel::audio::SdlDevice device;
         tarmel::app::MainWindow main([&device] { return device.openOutput(); });
         main.load();
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
             control<QAbstractSlider>("Frmtarmel", "VScroll1")->setValue(1);
             control<QAbstractSlider>("FrmOsc2", "sliderFm(2)")->setValue(1);
             control<QAbstractSlider>("FrmOsc2", "sliderharmon(2)")->setValue(16);
+        }
+        if (setting.ends_with("Sound window open")) {
+            main.showSoundView();
         }
         if (setting != "idle") {
             control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();

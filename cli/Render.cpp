@@ -3,12 +3,10 @@
 
 #include "synth/Synthesizer.h"
 
-#include <memory>
-
 namespace tarmel::cli {
 
-std::vector<int16_t> renderSamples(const RenderRequest& req,
-                                   const std::function<void(int done)>& progress) {
+std::unique_ptr<synth::Waves> renderWaves(const RenderRequest& req,
+                                          const std::function<void(int done)>& progress) {
     const synth::Parameters params = files::parametersOf(req.settings);
     synth::SynthState state = req.settings.state;
     auto waves = std::make_unique<synth::Waves>();
@@ -18,12 +16,21 @@ std::vector<int16_t> renderSamples(const RenderRequest& req,
             progress(g + 1);
         }
     }
+    return waves;
+}
+
+std::array<bool, synth::kOscillators> heardOscillators(const RenderRequest& req) {
     std::array<bool, synth::kOscillators> play = req.settings.play;
     if (req.osc) {
         play = {};
         play[static_cast<std::size_t>(*req.osc - 1)] = true;
     }
-    return synth::heardMix(*waves, play);
+    return play;
+}
+
+std::vector<int16_t> renderSamples(const RenderRequest& req,
+                                   const std::function<void(int done)>& progress) {
+    return synth::heardMix(*renderWaves(req, progress), heardOscillators(req));
 }
 
 } // namespace tarmel::cli

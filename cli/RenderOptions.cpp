@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace tarmel::cli {
@@ -112,7 +113,11 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "file to write, - for standard output; its extension picks the format: .wav, "
                    ".flac, .aiff or .aif (16-bit mono, 44100 Hz), .ogg or .oga (Ogg Vorbis), "
                    ".opus (48000 Hz), .mp3")
-        ->required()
+        ->type_name("FILE");
+    std::string picture;
+    app.add_option("--picture", picture,
+                   "also draw the Sound window's picture of the sound (waveform and spectrum, "
+                   "800 x 500 pixels) to FILE: .png, or .svg for a drawing")
         ->type_name("FILE");
     app.add_option("--format", format,
                    "write this format whatever the extension: wav, flac, aiff, ogg, opus or mp3 "
@@ -148,7 +153,7 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "start from a settings file saved by tarmel (.tarmel), carried state "
                    "included; the options above then change single values of it")
         ->type_name("FILE");
-    app.add_flag("--force", req.force, "replace FILE if it exists");
+    app.add_flag("--force", req.force, "replace the files written if they exist");
     app.set_version_flag("--version", "tarmel-render " TARMEL_VERSION,
                          "print the version and exit");
     app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
@@ -156,7 +161,20 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     try {
         app.parse(argc, argv);
         req.output = output;
-        if (!format.empty()) {
+        req.picture = picture;
+        if (output.empty() && picture.empty()) {
+            reject("--output is required: give the sound file to write (or --picture)");
+        }
+        std::string kind = req.picture.extension().string();
+        std::transform(kind.begin(), kind.end(), kind.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        if (!picture.empty() && kind != ".png" && kind != ".svg") {
+            reject("--picture: unknown extension '" + req.picture.extension().string() +
+                   "'; use .png or .svg");
+        }
+        if (output.empty()) {
+            // Only the picture is drawn: no sound format to choose.
+        } else if (!format.empty()) {
             const auto named = files::soundFormatNamed(format);
             if (!named) {
                 reject("--format: unknown format '" + format +
@@ -171,7 +189,7 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
             }
             req.format = *byExtension;
         }
-        if (!files::soundFormatAvailable(req.format)) {
+        if (!output.empty() && !files::soundFormatAvailable(req.format)) {
             reject("--output: this system's libsndfile cannot write " +
                    (format.empty() ? req.output.extension().string() : format) + " files; use " +
                    files::writableExtensions());

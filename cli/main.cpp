@@ -1,11 +1,15 @@
 // tarmel-render: one generate request's sound, written to a file or standard output, without
-// window or sound card.
+// window or sound card; on request also the Sound window's picture of it, drawn on Qt's
+// offscreen platform.
+#include "analysis/Analysis.h"
 #include "cli/Batch.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
 #include "files/SoundFile.h"
 #include "synth/Errors.h"
+#include "ui/SoundPicture.h"
 
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -47,6 +51,20 @@ private:
     bool any_ = false;
 };
 
+// Drawing text needs a QGuiApplication; only --picture makes one, on the offscreen platform.
+void drawPicture(const tarmel::cli::RenderRequest& req, const tarmel::synth::Waves& waves,
+                 char** argv) {
+    using namespace tarmel;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    analysis::SpectrumAnalyser analyser;
+    const analysis::SoundAnalysis sound =
+        analysis::analyseSound(waves, cli::heardOscillators(req), analyser);
+    ui::savePicture(req.picture, sound, ui::PictureView{},
+                    QSize(ui::kPictureWidth, ui::kPictureHeight), req.force);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,15 +84,24 @@ int main(int argc, char** argv) {
                      "terminal here; pipe it into a program (| aplay) or redirect it (> a.wav)\n";
         return 2;
     }
+    std::filesystem::path writing = req.output;
     try {
-        std::vector<int16_t> samples;
+        // Refused before anything is written: a picture that would not be replaced.
+        if (!req.picture.empty() && !req.force && std::filesystem::exists(req.picture)) {
+            writing = req.picture;
+            throw files::FileExistsError(writing.string());
+        }
+        std::unique_ptr<synth::Waves> waves;
         if (::isatty(STDERR_FILENO) != 0) {
             Progress progress(req.generations);
-            samples = cli::renderSamples(req, [&progress](int done) { progress(done); });
+            waves = cli::renderWaves(req, [&progress](int done) { progress(done); });
         } else {
-            samples = cli::renderSamples(req);
+            waves = cli::renderWaves(req);
         }
-        if (toStdout) {
+        const std::vector<int16_t> samples = synth::heardMix(*waves, cli::heardOscillators(req));
+        if (req.output.empty()) {
+            // Only the picture.
+        } else if (toStdout) {
             if (const int err =
                     files::writeAll(STDOUT_FILENO, files::encodeSound(samples, req.format));
                 err != 0) {
@@ -85,8 +112,12 @@ int main(int argc, char** argv) {
         } else {
             files::writeSoundFile(req.output, samples, req.force, req.format);
         }
+        if (!req.picture.empty()) {
+            writing = req.picture;
+            drawPicture(req, *waves, argv);
+        }
     } catch (const files::FileExistsError&) {
-        std::cerr << "tarmel-render: " << req.output.string()
+        std::cerr << "tarmel-render: " << writing.string()
                   << " already exists; use --force to replace it\n";
         return 2;
     } catch (const files::FileError& e) {

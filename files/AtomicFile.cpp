@@ -87,4 +87,27 @@ void writeAtomically(const std::filesystem::path& target, bool replace,
     }
 }
 
+void writeBytesAtomically(const std::filesystem::path& target, bool replace,
+                          std::string_view bytes) {
+    writeAtomically(target, replace, [&](int fd) {
+        const auto fail = [&](int err) {
+            throw FileError("cannot write " + target.string() + ": " + std::strerror(err));
+        };
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                const int err = errno;
+                ::close(fd);
+                fail(err);
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        const bool synced = ::fsync(fd) == 0;
+        const int err = errno;
+        if (::close(fd) != 0 || !synced) {
+            fail(synced ? errno : err);
+        }
+    });
+}
+
 } // namespace tarmel::files

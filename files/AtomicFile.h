@@ -32,4 +32,8 @@ void writeAtomically(const std::filesystem::path& target, bool replace,
 // that failed.
 int writeAll(int fd, std::string_view bytes);
 
+// Writes bytes to target as writeAtomically does, synced to the disk before the rename.
+void writeBytesAtomically(const std::filesystem::path& target, bool replace,
+                          std::string_view bytes);
+
 } // namespace tarmel::files

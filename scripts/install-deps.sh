@@ -16,11 +16,12 @@ build=(
     libtomlplusplus-dev
     libcli11-dev
     libsleef-dev
+    libkissfft-dev qt6-svg-dev
     fonts-dejavu-core
 )
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
-# a remote control for the end-to-end tests, sox, the desktop-file, manual-page and package
+# a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
 # checkers, clang-format and git.
 test=(
     libgtest-dev libgmock-dev
@@ -28,7 +29,6 @@ test=(
     jackd2 libasound2-plugins
     xvfb xdotool x11-utils xauth libx11-dev
     python3-pyatspi at-spi2-core dbus-daemon
-    sox
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     clang-format git
 )

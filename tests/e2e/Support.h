@@ -74,7 +74,8 @@ public:
     // its first sound block; a failure when they do not come.
     explicit Session(const std::string& name, const std::string& env = "",
                      const std::string& title = std::string(ui::mainWindowLayout().caption))
-        // A new folder that only we may use: also the program's runtime folder, which must be.
+        // A new folder that only we may use: also the program's runtime folder, which must be, and
+        // its settings folder, so that no window remembered from elsewhere opens.
         : folder(mkdtemp(
               (fs::temp_directory_path() / ("tarmel-" + name + "-XXXXXX")).string().data())) {
         // Display numbers of our own, away from the low ones other programs take. A shell writes
@@ -96,8 +97,9 @@ public:
         const std::string command =
             "exec env QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=disk TARMEL_TRACE=1 LSAN_OPTIONS="
             "suppressions=" TARMEL_LSAN_SUPPRESSIONS " XDG_RUNTIME_DIR=" +
-            folder.string() + " SDL_DISKAUDIOFILE=" + file("sound.raw") + " " + env +
-            " " TARMEL_EXECUTABLE " >" + file("tarmel.log") + " 2>&1";
+            folder.string() + " XDG_CONFIG_HOME=" + folder.string() +
+            " SDL_DISKAUDIOFILE=" + file("sound.raw") + " " + env + " " TARMEL_EXECUTABLE " >" +
+            file("tarmel.log") + " 2>&1";
         const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
         // On a busy machine a fresh X connection is now and then refused: a program that ends
         // before its window shows is started again.

@@ -1,0 +1,63 @@
+// From new waves to the Sound window's finished picture of them: the analysis (mix, spectrum)
+// and the drawing of the traces, for the all-fifteen-on sound with all three voices heard, at
+// the picture's size on a plain and on a doubled-density screen. The grid is drawn once per size,
+// not per sound, and is left out.
+#include "analysis/Analysis.h"
+#include "synth/Synthesizer.h"
+#include "ui/SoundPicture.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+using namespace tarmel;
+
+std::unique_ptr<synth::Waves> allOnWaves() {
+    synth::Parameters allOn{98, 110, 87, 500, {}};
+    for (int k = 0; k < synth::kModulators; ++k) {
+        allOn.modulators[std::size_t(k)] = {true, int16_t(2 + k % 9), int16_t(2 + k)};
+    }
+    synth::SynthState state;
+    auto waves = std::make_unique<synth::Waves>();
+    synth::generate(allOn, state, *waves);
+    return waves;
+}
+
+// What the Sound window's worker does with a new sound.
+void wavesToPicture(benchmark::State& st, double pixelRatio, bool draw) {
+    const auto waves = allOnWaves();
+    analysis::SpectrumAnalyser analyser;
+    for (auto _ : st) {
+        const analysis::SoundAnalysis sound =
+            analysis::analyseSound(*waves, {true, true, true}, analyser);
+        if (draw) {
+            const QImage traces = ui::tracesImage(
+                sound, {}, QSize(ui::kPictureWidth, ui::kPictureHeight), pixelRatio);
+            benchmark::DoNotOptimize(traces.constBits());
+        }
+        benchmark::DoNotOptimize(sound.spectrum.peak);
+    }
+}
+
+BENCHMARK_CAPTURE(wavesToPicture, AnalysisOnly, 1.0, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(wavesToPicture, AllFifteenOn, 1.0, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(wavesToPicture, AllFifteenOnDoubleDensity, 2.0, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // text needs a QGuiApplication, not a display
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

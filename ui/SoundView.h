@@ -1,0 +1,77 @@
+// The "Sound" window: the waveform and spectrum of the last sound heard, redrawn for every new
+// sound. The analysis and the drawing of a new sound run on a worker; the window never waits
+// for it.
+#pragma once
+
+#include "analysis/Analysis.h"
+#include "ui/SoundPicture.h"
+
+#include <QFutureWatcher>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QSpinBox;
+
+namespace tarmel::ui {
+
+class SoundView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Top-level without owner, hidden, where it was last time; deletes itself when closed.
+    SoundView();
+    ~SoundView() override;
+
+    // Whether the window was open when the program last ended.
+    static bool wasOpen();
+    // Analyses started in this process by every Sound window; for tests and benchmarks.
+    static int analysesStarted();
+
+    // The waves the device got and the voices it played. While the window is hidden this does
+    // nothing. Otherwise the sound is analysed on a worker; a sound that arrives meanwhile
+    // replaces any still waiting, so the newest always wins.
+    void showSound(const synth::Waves& waves, const std::array<bool, synth::kOscillators>& played);
+
+    // The sound on screen (no samples before the first) and how it is shown.
+    const analysis::SoundAnalysis& shownSound() const { return *shown_; }
+    const PictureView& pictureView() const { return view_; }
+    // The waveform of the sound on screen over the part shown, in columns.
+    std::vector<analysis::Column> waveColumns(int columns) const;
+
+signals:
+    // A new sound's analysis is on screen.
+    void soundShown();
+    // The window was closed from its title bar; it is then deleted.
+    void closedByUser();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Picture;
+    struct Job;
+    struct Drawn;
+
+    void startAnalysis();
+    void analysisDone();
+    void setView(const PictureView& view);
+    void showReadout(QPointF at);
+    void savePictureAs();
+
+    Picture* picture_ = nullptr;
+    std::array<QCheckBox*, synth::kOscillators> traceBoxes_{};
+    QSpinBox* floor_ = nullptr;
+    QLabel* readout_ = nullptr;
+    PictureView view_;
+    std::shared_ptr<const analysis::SoundAnalysis> shown_;
+    std::unique_ptr<Job> waiting_; // the newest sound, waiting for the running analysis
+    // Used by the one running analysis only; the UI thread never touches it.
+    std::unique_ptr<analysis::SpectrumAnalyser> analyser_;
+    QFutureWatcher<std::shared_ptr<const Drawn>> watcher_;
+};
+
+} // namespace tarmel::ui
