@@ -292,8 +292,20 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
 
 // Right-click on a bar and Shift+F10 anywhere open the window's own menu.
 TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
-    const QStringList menu{"Save settings…", "Open settings…", "Export sound…",
-                           "Copy render command"};
+    const QStringList menu{"Save settings…",
+                           "Open settings…",
+                           "Export sound…",
+                           "Copy render command",
+                           "Undo",
+                           "Redo",
+                           "Random",
+                           "Mutate",
+                           "Presets",
+                           "Next preset",
+                           "Previous preset",
+                           "Save as preset…",
+                           "Export all presets…",
+                           "Show sound view"};
     QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
     for (QWidget* bar :
          {ui::child<QWidget>(window_, "sliderharmon(3)"), ui::child<QWidget>(window_, "VScroll2"),
