@@ -177,6 +177,7 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
 // Values in their units, at both ends of each range, set through the value interface as a screen
 // reader sets them; the tooltip follows.
 TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterface) {
+    // A Divide bar multiplies on a PM modulator (oscillator 1's first), divides on PD and PH ones.
     const std::vector<std::tuple<const char*, int, QString>> values{
         {"VScroll1", 1, "1 hertz"},
         {"VScroll1", 1000, "1000 hertz"},
@@ -187,7 +188,7 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
         {"sliderFm(0)", 0, "times 0"},
         {"sliderharmon(2)", 8, "divided by 8"},
         {"sliderharmon(1)", 16, "divided by 16"},
-        {"sliderharmon(0)", 8, "times 8"}, // a Divide bar multiplies on the PM modulators
+        {"sliderharmon(0)", 8, "times 8"},
         {"Sliderattack", 300, "attack 300 of 1500"},
         {"Sliderattack", 1500, "attack 1500 of 1500"}};
     for (const auto& [name, value, spoken] : values) {
