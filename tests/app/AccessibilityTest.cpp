@@ -2,27 +2,19 @@
 // presses against the reading order of docs/ACCESSIBILITY.md, the names, descriptions and spoken
 // values a screen reader gets from Qt's accessibility interfaces, the tooltips, the focus mark
 // and the context menu from the keyboard and from a bar.
-#include "RecordingOutput.h"
-#include "app/MainWindow.h"
+#include "MainWindowFixture.h"
 #include "ui/Controls.h"
 
 #include <QAbstractSlider>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
-#include <QApplication>
-#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QSet>
-#include <QTest>
 #include <QTimer>
 #include <QToolTip>
 #include <cmath>
-#include <gtest/gtest.h>
-#include <iostream>
 
 inline std::ostream& operator<<(std::ostream& os, const QString& s) {
     return os << '"' << s.toStdString() << '"';
@@ -31,49 +23,22 @@ inline std::ostream& operator<<(std::ostream& os, const QString& s) {
 namespace tarmel {
 namespace {
 
-using Names = std::vector<QString>;
-
-QWidget* topLevel(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QLatin1String(name) && w->isVisible()) {
-            return w;
-        }
-    }
-    return nullptr;
-}
-
 // The modulators' controls in reading order: per modulator its box, Multiply and Divide.
-Names modulatorControls() {
-    Names names;
+QStringList modulatorControls() {
+    QStringList names;
     for (int k = 0; k < 5; ++k) {
-        for (const char* base : {"ChkFm", "sliderFm", "sliderharmon"}) {
-            names.push_back(QStringLiteral("%1(%2)").arg(QLatin1String(base)).arg(k));
-        }
+        names << QStringLiteral("ChkFm(%1)").arg(k) << QStringLiteral("sliderFm(%1)").arg(k)
+              << QStringLiteral("sliderharmon(%1)").arg(k);
     }
     return names;
 }
 
-// The reading order documented in docs/ACCESSIBILITY.md.
-Names mainReadingOrder() {
-    Names names{"CmdReset", "Play"};
-    const Names modulators = modulatorControls();
-    names.insert(names.end(), modulators.begin(), modulators.end());
-    for (const char* n :
-         {"VScroll1", "Check1(0)", "VScroll2", "Check1(1)", "VScroll3", "Check1(2)", "Sliderattack",
-          "Cmdstart", "Cmdstop", "CmdOsc2", "CmdOsc3", "Cmdhelp", "CmdExit"}) {
-        names.emplace_back(QLatin1String(n));
-    }
-    return names;
-}
-
-// The accessible children of a window that a screen reader meets.
-std::vector<QAccessibleInterface*> accessibleChildren(QWidget& window) {
-    QAccessibleInterface* w = QAccessible::queryAccessibleInterface(&window);
-    std::vector<QAccessibleInterface*> children;
-    for (int i = 0; i < w->childCount(); ++i) {
-        children.push_back(w->child(i));
-    }
-    return children;
+// The main window's reading order documented in docs/ACCESSIBILITY.md.
+QStringList mainReadingOrder() {
+    return QStringList{"CmdReset", "Play"} + modulatorControls() +
+           QStringLiteral("VScroll1 Check1(0) VScroll2 Check1(1) VScroll3 Check1(2) Sliderattack "
+                          "Cmdstart Cmdstop CmdOsc2 CmdOsc3 Cmdhelp CmdExit")
+               .split(' ');
 }
 
 QAccessibleInterface* accessible(QWidget& window, const char* name) {
@@ -86,9 +51,7 @@ QStringList menuDuring(const std::function<void()>& act) {
     QTimer timer;
     timer.callOnTimeout([&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            for (const QAction* a : menu->actions()) {
-                offered << a->text();
-            }
+            std::ranges::transform(menu->actions(), std::back_inserter(offered), &QAction::text);
             menu->close();
         }
     });
@@ -98,84 +61,69 @@ QStringList menuDuring(const std::function<void()>& act) {
     return offered;
 }
 
-class AccessibilityTest : public ::testing::Test {
+class AccessibilityTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        window_.load();
-        window_.show();
-        window_.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-    }
     QWidget* open(const char* button, const char* window) {
         ui::child<QPushButton>(window_, QLatin1String(button))->click();
-        QWidget* w = topLevel(window);
+        QWidget* w = test::topLevel(window);
         EXPECT_TRUE(w != nullptr && QTest::qWaitForWindowActive(w)) << window;
         return w;
     }
-
-    std::shared_ptr<test::SoundLog> log_ = std::make_shared<test::SoundLog>();
-    app::MainWindow window_{test::recordingOutputs(log_)};
 };
 
-// Tab from the first control round the window and back to it, then Shift+Tab back once more.
-TEST_F(AccessibilityTest, TabWalksEachWindowInItsReadingOrder) {
-    const std::vector<std::pair<const char*, Names>> windows{
-        {"Frmtarmel", mainReadingOrder()},
-        {"FrmOsc2", modulatorControls()},
-        {"FrmOsc3", modulatorControls()},
-        {"Dialog", {"OKButton"}},
+// A window opens with the focus on its first control; Tab walks round it in its reading order
+// and back to the first, then Shift+Tab goes back to the last. The screen reader's tree holds the
+// same controls in the same order, each with the role of its kind and a name a listener
+// understands, unique in the window; the labels that only repeat them are left out.
+TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
+    const std::vector<std::tuple<const char*, const char*, QAccessible::Role, QStringList>> windows{
+        {nullptr, "Frmtarmel", QAccessible::Window, mainReadingOrder()},
+        {"CmdOsc2", "FrmOsc2", QAccessible::Window, modulatorControls()},
+        {"CmdOsc3", "FrmOsc3", QAccessible::Window, modulatorControls()},
+        {"Cmdhelp", "Dialog", QAccessible::Dialog, {"OKButton"}},
     };
-    QWidget* help = nullptr;
-    for (const auto& [name, order] : windows) {
-        QWidget* w = name == std::string("Frmtarmel") ? &window_
-                     : name == std::string("FrmOsc2") ? open("CmdOsc2", name)
-                     : name == std::string("FrmOsc3") ? open("CmdOsc3", name)
-                                                      : (help = open("Cmdhelp", name));
+    for (const auto& [button, name, role, order] : windows) {
+        QWidget* w = button ? open(button, name) : &window_;
         ASSERT_NE(w, nullptr);
-        // A window that opens has the focus on its first control.
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.front()) << name;
-        Names walked;
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            walked.push_back(QApplication::focusWidget()->objectName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QStringList walked;
+        for (qsizetype i = 0; i < order.size() + 2; ++i) {
+            walked << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(),
+                            i < order.size() ? Qt::Key_Tab : Qt::Key_Backtab);
         }
-        EXPECT_EQ(walked, order) << name;
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.front()) << name << " wraps";
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), order.back()) << name;
-    }
-    help->close();
-}
+        EXPECT_EQ(walked, order + QStringList({order.front(), order.back()})) << name;
 
-// Names a listener understands, unique in the window; the labels that only repeat them are left
-// out; headings and read-outs say what they are. Expected texts are the examples of
-// docs/ACCESSIBILITY.md.
-TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
-    QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
-    for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->role(), QAccessible::Window);
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name),
-                  w->windowTitle());
+        QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(w);
+        EXPECT_EQ(frame->role(), role);
+        EXPECT_EQ(frame->text(QAccessible::Name), w->windowTitle());
         QSet<QString> names;
-        Names focusable;
-        for (QAccessibleInterface* c : accessibleChildren(*w)) {
-            if (c->state().focusable) {
-                focusable.push_back(c->object()->objectName());
-            }
-            const QString name = c->text(QAccessible::Name);
-            EXPECT_FALSE(name.trimmed().isEmpty()) << c->object()->objectName();
-            EXPECT_FALSE(names.contains(name)) << name;
-            names.insert(name);
+        QStringList focusable;
+        for (int i = 0; i < frame->childCount(); ++i) {
+            QAccessibleInterface* c = frame->child(i);
+            const QString control = c->object()->objectName();
+            const QString spoken = c->text(QAccessible::Name);
+            EXPECT_FALSE(spoken.trimmed().isEmpty() || names.contains(spoken)) << spoken;
+            names.insert(spoken);
             // Row numbers, "Multiply", "Divide", the pitch marks and the lines stay out.
-            EXPECT_FALSE(c->object()->objectName().startsWith("Label1(") ||
-                         c->object()->objectName().startsWith("Line") || name == "Multiply" ||
-                         name == "-")
-                << c->object()->objectName();
+            EXPECT_FALSE(control.startsWith("Label1(") || control.startsWith("Line") ||
+                         spoken == "Multiply" || spoken == "-")
+                << control;
+            if (c->state().focusable) {
+                focusable << control;
+                const bool box = control.startsWith("Chk") || control.startsWith("Check");
+                const bool push =
+                    control.startsWith("Cmd") || control == "Play" || control == "OKButton";
+                EXPECT_EQ(c->role(), box    ? QAccessible::CheckBox
+                                     : push ? QAccessible::Button
+                                            : QAccessible::Slider)
+                    << control;
+            }
         }
-        // The screen reader's tree is in reading order too.
-        EXPECT_EQ(focusable, w == osc2 ? modulatorControls() : mainReadingOrder());
+        EXPECT_EQ(focusable, order) << name;
     }
-    EXPECT_EQ(accessibleChildren(window_)[4]->text(QAccessible::Name), "Fm harmonics Osc1");
+    test::topLevel("Dialog")->close();
+    // Names as the examples of docs/ACCESSIBILITY.md give them; headings and read-outs say what
+    // they are.
     const std::vector<std::tuple<QWidget*, const char*, QString, QAccessible::Role>> named{
         {&window_, "VScroll1", "Oscillator 1 pitch", QAccessible::Slider},
         {&window_, "ChkFm(2)", "Modulator 3 of oscillator 1", QAccessible::CheckBox},
@@ -186,73 +134,50 @@ TEST_F(AccessibilityTest, ControlsHaveUniqueNamesAndTheWindowIsAFrame) {
         {&window_, "Play", "generate", QAccessible::Button},
         {&window_, "Label5", "Fm harmonics Osc1", QAccessible::Heading},
         {&window_, "Lblos1(1)", "Pitch of oscillator 2: 98 hertz", QAccessible::StaticText},
-        {osc2, "ChkFm(2)", "Modulator 3 of oscillator 2", QAccessible::CheckBox},
-        {osc2, "sliderharmon(0)", "Divide, modulator 1 of oscillator 2", QAccessible::Slider},
+        {test::topLevel("FrmOsc2"), "ChkFm(2)", "Modulator 3 of oscillator 2",
+         QAccessible::CheckBox},
     };
     for (const auto& [w, control, name, role] : named) {
-        QAccessibleInterface* a = accessible(*w, control);
-        EXPECT_EQ(a->text(QAccessible::Name), name) << control;
-        EXPECT_EQ(a->role(), role) << control;
+        EXPECT_EQ(accessible(*w, control)->text(QAccessible::Name), name) << control;
+        EXPECT_EQ(accessible(*w, control)->role(), role) << control;
     }
 }
 
-// The modulator kinds of the computation's table, each told in its box's description: the
-// waveform (sine, tangent of a sine, gated by oscillator 1's sine or cosine, noise) and how Divide
-// acts (the phase PM multiplies, PD divides, PH divides by twice Divide).
+// Each modulator box's description and tooltip tell its kind from the computation's table, per
+// oscillator and modulator: the wave (s a sine, t tangent of a sine, 1 oscillator 1's sine, c its
+// cosine, n noise) and how Divide acts on the phase (* PM multiplies, / PD divides, 2 PH divides
+// by twice Divide).
 TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
-    const std::vector<std::pair<const char*, const char*>> kinds[] = {
-        {{"oscillator 1's sine", "times Divide"},
-         {"a sine", "divided by twice Divide"},
-         {"tangent of a sine", "divided by Divide"},
-         {"oscillator 1's sine", "times Divide"},
-         {"tangent of a sine", "times Divide"}},
-        {{"oscillator 1's sine", "times Divide"},
-         {"a sine", "divided by twice Divide"},
-         {"noise", "divided by Divide"},
-         {"oscillator 1's cosine", "times Divide"},
-         {"a sine", "divided by twice Divide"}},
-        {{"a sine", "divided by twice Divide"},
-         {"a sine", "divided by twice Divide"},
-         {"a sine", "divided by twice Divide"},
-         {"a sine", "times Divide"},
-         {"a sine", "divided by twice Divide"}},
-    };
+    const char* kinds[] = {"1* s2 t/ 1* t*", "1* s2 n/ c* s2", "s2 s2 s2 s* s2"};
+    const QStringList told{
+        "a sine", "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine",
+        "noise",  "times Divide",      "divided by Divide",   "divided by twice Divide"};
+    const auto say = [&](char code) { return told[QString("st1cn*/2").indexOf(QChar(code))]; };
     QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("CmdOsc3", "FrmOsc3")};
     for (int j = 0; j < 3; ++j) {
         for (int k = 0; k < 5; ++k) {
-            const QString box = QStringLiteral("ChkFm(%1)").arg(k);
+            auto* box = ui::child<QWidget>(*windows[j], QStringLiteral("ChkFm(%1)").arg(k));
+            const char wave = kinds[j][3 * k];
             const QString about =
-                QAccessible::queryAccessibleInterface(ui::child<QWidget>(*windows[j], box))
-                    ->text(QAccessible::Description);
-            const auto& [wave, phase] = kinds[j][static_cast<std::size_t>(k)];
-            EXPECT_TRUE(about.contains(QLatin1String(wave)) &&
-                        about.contains(QLatin1String(phase)) &&
-                        (QString(wave) == "tangent of a sine" || !about.contains("tangent")) &&
-                        (QString(wave) != "a sine" || !about.contains("oscillator 1's")))
-                << about << " for oscillator " << j + 1 << " modulator " << k + 1;
-            // The tooltip names the box and what it computes, as docs/ACCESSIBILITY.md gives it.
-            const QString tip = ui::child<QWidget>(*windows[j], box)->toolTip();
+                QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
+            for (const QString& text : {about, box->toolTip()}) {
+                EXPECT_TRUE(text.contains(say(wave)) && text.contains(say(kinds[j][3 * k + 1])))
+                    << text;
+            }
             EXPECT_TRUE(
-                tip.startsWith(
-                    QStringLiteral("Modulator %1 of oscillator %2, off: ").arg(k + 1).arg(j + 1)) &&
-                tip.contains(wave) && tip.contains(phase))
-                << tip;
+                (wave == 't' || !about.contains("tangent")) &&
+                (wave != 's' || !about.contains("oscillator 1's")) &&
+                box->toolTip().startsWith(
+                    QStringLiteral("Modulator %1 of oscillator %2, off: ").arg(k + 1).arg(j + 1)))
+                << about << box->toolTip();
         }
     }
-    EXPECT_TRUE(accessible(window_, "ChkFm(2)")
-                    ->text(QAccessible::Description)
-                    .startsWith("Tangent of a sine, divided. "));
-    EXPECT_EQ(ui::child<QWidget>(window_, "ChkFm(2)")->toolTip(),
-              "Modulator 3 of oscillator 1, off: tangent of a sine at pitch 1 times Multiply "
-              "divided by Divide");
-    // A Divide bar speaks what it does: it multiplies on the PM modulators.
-    ui::child<QAbstractSlider>(window_, "sliderharmon(0)")->setValue(8);
-    EXPECT_EQ(accessible(window_, "sliderharmon(0)")->text(QAccessible::Value), "times 8");
 }
 
 // Values in their units, at both ends of each range, set through the value interface as a screen
 // reader sets them; the tooltip follows.
 TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterface) {
+    // A Divide bar multiplies on a PM modulator (oscillator 1's first), divides on PD and PH ones.
     const std::vector<std::tuple<const char*, int, QString>> values{
         {"VScroll1", 1, "1 hertz"},
         {"VScroll1", 1000, "1000 hertz"},
@@ -263,9 +188,9 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
         {"sliderFm(0)", 0, "times 0"},
         {"sliderharmon(2)", 8, "divided by 8"},
         {"sliderharmon(1)", 16, "divided by 16"},
+        {"sliderharmon(0)", 8, "times 8"},
         {"Sliderattack", 300, "attack 300 of 1500"},
-        {"Sliderattack", 1500, "attack 1500 of 1500"},
-    };
+        {"Sliderattack", 1500, "attack 1500 of 1500"}};
     for (const auto& [name, value, spoken] : values) {
         QAccessibleInterface* a = accessible(window_, name);
         ASSERT_NE(a->valueInterface(), nullptr) << name;
@@ -284,28 +209,20 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
     bar->setFocus();
     QTest::keyClick(bar, Qt::Key_End);
     EXPECT_EQ(bar->value(), 10);
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "times 10");
+    EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text() == "times 10");
     QTest::keyClick(bar, Qt::Key_Home);
     EXPECT_EQ(bar->value(), 2);
 }
 
-// Right-click on a bar and Shift+F10 anywhere open the window's own menu.
+// Right-click on a bar and Shift+F10 anywhere open the window's own menu, the same in every
+// window.
 TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
-    const QStringList menu{"Save settings…",
-                           "Open settings…",
-                           "Export sound…",
-                           "Copy render command",
-                           "Undo",
-                           "Redo",
-                           "Random",
-                           "Mutate",
-                           "Presets",
-                           "Next preset",
-                           "Previous preset",
-                           "Save as preset…",
-                           "Export all presets…",
-                           "Show sound view"};
+    // The entries as the screen reader test lists them.
+    const QStringList menu =
+        QStringLiteral("Save settings…|Open settings…|Export sound…|Copy render command|Undo|Redo|"
+                       "Random|Mutate|Presets|Next preset|Previous preset|Save as preset…|"
+                       "Export all presets…|Show sound view")
+            .split('|');
     QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
     for (QWidget* bar :
          {ui::child<QWidget>(window_, "sliderharmon(3)"), ui::child<QWidget>(window_, "VScroll2"),
@@ -334,92 +251,59 @@ bool hasMark(QWidget& control) {
            image.pixelColor(image.width() - 1, image.height() - 1) == QColor(Qt::white);
 }
 
-// The focus mark shows on a bar, box or button that the keyboard focused, not on one a click
-// focused; unfocused, each looks exactly as a plain control of its kind.
-TEST_F(AccessibilityTest, TheKeyboardsFocusShowsAMarkAndNothingElseChangesTheLook) {
-    auto* bar = ui::child<QScrollBar>(window_, "sliderharmon(2)");
-    QScrollBar plainBar(Qt::Vertical, &window_);
-    plainBar.setRange(bar->minimum(), bar->maximum());
-    plainBar.setPageStep(bar->pageStep());
-    plainBar.setValue(bar->value());
-    auto* box = ui::child<QCheckBox>(window_, "ChkFm(3)");
-    QCheckBox plainBox(box->text(), &window_);
-    auto* button = ui::child<QPushButton>(window_, "Cmdstop");
-    QPushButton plainButton(button->text(), &window_);
-    const std::vector<std::pair<QWidget*, QWidget*>> pairs{
-        {bar, &plainBar}, {box, &plainBox}, {button, &plainButton}};
+// The focus mark shows on a bar, box or button that the keyboard focused, not on one unfocused
+// or one a click focused.
+TEST_F(AccessibilityTest, OnlyTheKeyboardsFocusShowsAMark) {
+    auto* play = ui::child<QWidget>(window_, "Play");
     // The focus a window starts with, before any key moved it, shows no mark.
     ASSERT_FALSE(window_.testAttribute(Qt::WA_KeyboardFocusChange));
+    auto* bar = ui::child<QWidget>(window_, "sliderharmon(2)");
     bar->setFocus();
     EXPECT_FALSE(hasMark(*bar));
-    for (const auto& [control, plain] : pairs) {
-        plain->setPalette(control->palette());
-        plain->setAutoFillBackground(control->autoFillBackground());
-        plain->setFont(control->font());
-        plain->setGeometry(control->geometry().translated(0, 400));
-        plain->setFocusPolicy(Qt::NoFocus);
-        plain->show();
-        ui::child<QWidget>(window_, "Play")->setFocus();
-        EXPECT_EQ(control->grab().toImage(), plain->grab().toImage()) << control->objectName();
-        EXPECT_FALSE(hasMark(*control));
+    for (const char* name : {"sliderharmon(2)", "ChkFm(3)", "Cmdstop"}) {
+        auto* control = ui::child<QWidget>(window_, name);
+        play->setFocus();
+        EXPECT_FALSE(hasMark(*control)) << name;
         control->setFocus(Qt::MouseFocusReason);
-        EXPECT_FALSE(hasMark(*control)) << control->objectName();
-        ui::child<QWidget>(window_, "Play")->setFocus();
-        QTest::keyClick(ui::child<QWidget>(window_, "Play"), Qt::Key_Tab);
+        EXPECT_FALSE(hasMark(*control)) << name;
+        play->setFocus();
+        QTest::keyClick(play, Qt::Key_Tab);
         control->setFocus(Qt::TabFocusReason);
-        EXPECT_TRUE(hasMark(*control)) << control->objectName();
+        EXPECT_TRUE(hasMark(*control)) << name;
     }
 }
 
-// The contrast of every text against its background, by the WCAG formula: where it is below 4.5:1
-// the text's meaning is also in the accessible name and in a tooltip, whose colours are the
-// system's. The ratios found are printed and recorded.
-double luminance(const QColor& c) {
-    const auto channel = [](double v) {
+// The WCAG contrast of two colours (black on white gives 21:1, the program's green on white
+// 5.14:1).
+double contrast(const QColor& a, const QColor& b) {
+    const auto f = [](double v) {
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    const auto lum = [&](const QColor& c) {
+        return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
+    };
+    return std::max(lum(a), lum(b)) / std::min(lum(a), lum(b));
 }
 
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-TEST(Contrast, TheFormulaGivesTheWorkedValues) {
-    // Worked values: black on white 21:1; the program's green (0,128,0) on white 5.14:1.
-    EXPECT_NEAR(contrast(Qt::black, Qt::white), 21.0, 1e-9);
-    EXPECT_NEAR(contrast(QColor(0, 128, 0), Qt::white), 5.14, 0.01);
-}
-
+// Where a text's contrast against its background is below 4.5:1, its meaning is also in the
+// accessible name and in a tooltip, whose colours are the system's.
 TEST_F(AccessibilityTest, TextBelowTheContrastRatioHasItsMeaningInTheName) {
     QWidget* help = open("Cmdhelp", "Dialog");
     for (QWidget* w : {static_cast<QWidget*>(&window_), help}) {
         for (QWidget* c : w->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            const auto* label = qobject_cast<QLabel*>(c);
-            const auto* button = qobject_cast<QAbstractButton*>(c);
-            const QString text = label ? label->text() : button ? button->text() : QString();
-            if (text.isEmpty()) {
-                continue;
-            }
-            const QPalette::ColorRole fore =
-                qobject_cast<QPushButton*>(c) ? QPalette::ButtonText : QPalette::WindowText;
-            const QPalette::ColorRole back =
-                qobject_cast<QPushButton*>(c) ? QPalette::Button : QPalette::Window;
-            const double ratio = contrast(c->palette().color(fore), c->palette().color(back));
-            std::cout << w->objectName().toStdString() << " " << c->objectName().toStdString()
-                      << " \"" << text.left(20).toStdString() << "\" "
-                      << c->palette().color(fore).name().toStdString() << " on "
-                      << c->palette().color(back).name().toStdString() << ": " << ratio << ":1\n";
-            if (ratio >= 4.5) {
+            const bool push = c->inherits("QPushButton");
+            const QPalette& p = c->palette();
+            if (c->property("text").toString().isEmpty() ||
+                contrast(p.color(push ? QPalette::ButtonText : QPalette::WindowText),
+                         p.color(push ? QPalette::Button : QPalette::Window)) >= 4.5) {
                 continue;
             }
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
             const bool leftOut = QAccessible::queryAccessibleInterface(w)->indexOfChild(a) < 0;
             // Left out of the tree, its words are in the names of the controls it stands by.
-            EXPECT_TRUE(leftOut || !a->text(QAccessible::Name).isEmpty()) << c->objectName();
-            EXPECT_TRUE(leftOut || label != nullptr || !c->toolTip().isEmpty()) << c->objectName();
+            EXPECT_TRUE(leftOut || (!a->text(QAccessible::Name).isEmpty() &&
+                                    (c->inherits("QLabel") || !c->toolTip().isEmpty())))
+                << c->objectName();
         }
     }
     help->close();

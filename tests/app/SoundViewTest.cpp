@@ -1,140 +1,74 @@
 // The Sound window on the main window, offscreen: it shows what the device got, costs nothing
-// closed or when the sound is unchanged, ends a burst on its last sound, saves its picture; and
+// closed or when the sound is unchanged, ends a burst on its last sound, zooms and reads out; and
 // tarmel-render draws the same picture without a display.
-#include "RecordingOutput.h"
-#include "app/MainWindow.h"
+#include "MainWindowFixture.h"
 #include "synth/Synthesizer.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 namespace tarmel {
 namespace {
 
 using ui::SoundView;
 
-class SoundViewTest : public ::testing::Test {
+class SoundViewTest : public test::MainWindowFixture {
 protected:
-    void SetUp() override {
-        window_.load();
-        window_.show();
-        window_.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-    }
-
-    // Chooses the main window's context menu action; a file dialog gets the file.
-    void choose(QWidget& window, const QString& text, const QString& file = {}) {
-        QTimer timer;
-        timer.callOnTimeout([&] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                dialog->selectFile(file);
-                static_cast<QDialog*>(dialog)->accept();
-            }
-        });
-        timer.start(5);
-        for (QAction* a : window.actions()) {
-            if (a->text() == text) {
-                a->trigger();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no action " << text.toStdString();
-    }
     SoundView* openView() {
-        choose(window_, QStringLiteral("Show sound view"));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* view = qobject_cast<SoundView*>(w); view != nullptr && view->isVisible()) {
-                return view;
-            }
+        const QList<QAction*> actions = window_.actions();
+        const auto show =
+            std::ranges::find(actions, QStringLiteral("Show sound view"), &QAction::text);
+        if (show != actions.end()) {
+            (*show)->trigger();
         }
-        return nullptr;
+        return qobject_cast<SoundView*>(test::topLevel("SoundView"));
     }
 
     // The min and max of each 100 samples of what the device got from the ticked voices, summed
     // and clamped to 16 bits as the mixer does: worked out here from the recorded voices.
     std::vector<analysis::Column> heardColumns(std::array<bool, 3> play) const {
-        std::vector<analysis::Column> columns;
-        for (int c = 0; c < 441; ++c) {
-            analysis::Column col{INT16_MAX, INT16_MIN};
-            for (int n = 100 * c; n < 100 * c + 100; ++n) {
-                int sum = 0;
-                for (std::size_t v = 0; v < 3; ++v) {
-                    sum += play[v] ? log_->voices[v][static_cast<std::size_t>(n)] : 0;
-                }
-                const auto s = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
-                col = {std::min(col.min, s), std::max(col.max, s)};
+        std::vector<analysis::Column> columns(441, {INT16_MAX, INT16_MIN});
+        for (std::size_t n = 0; n < 44100; ++n) {
+            int sum = 0;
+            for (std::size_t v = 0; v < 3; ++v) {
+                sum += play[v] ? log_->voices[v][n] : 0;
             }
-            columns.push_back(col);
+            const auto s = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+            columns[n / 100] = {std::min(columns[n / 100].min, s),
+                                std::max(columns[n / 100].max, s)};
         }
         return columns;
     }
-
-    std::shared_ptr<test::SoundLog> log_ = std::make_shared<test::SoundLog>();
-    app::MainWindow window_{test::recordingOutputs(log_)};
 };
 
 // A letter typed in the Sound window plays, with Shift held too, and the view then holds that
-// sound; with oscillator 2 ticked as well the view holds the new mix.
+// sound: the mix of the ticked oscillators 1 and 2.
 TEST_F(SoundViewTest, LettersPlayInTheViewAndItShowsWhatTheDeviceGot) {
     SoundView* view = openView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->windowTitle(), "Sound");
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    window_.findChild<QCheckBox*>(QStringLiteral("Check1(1)"))->setChecked(true);
     auto* box = view->findChild<QCheckBox*>(QStringLiteral("SoundTrace(1)"));
     box->setFocus();
     QSignalSpy shown(view, &SoundView::soundShown);
     QTest::keyClick(box, Qt::Key_D, Qt::ShiftModifier);
     EXPECT_EQ(log_->count("play 0"), 1);
     ASSERT_TRUE(shown.wait(5000));
-    EXPECT_EQ(view->waveColumns(441), heardColumns({true, false, false}));
-    EXPECT_FALSE(box->isChecked()); // the letter went to the main window, not the box
-
-    window_.findChild<QCheckBox*>(QStringLiteral("Check1(1)"))->setChecked(true);
-    QTest::keyClick(box, Qt::Key_Q);
-    ASSERT_TRUE(shown.wait(5000));
     EXPECT_EQ(view->waveColumns(441), heardColumns({true, true, false}));
-    EXPECT_NE(view->findChild<QWidget*>(QStringLiteral("SoundPicture"))->accessibleDescription(),
-              "No sound yet.");
+    EXPECT_FALSE(box->isChecked()); // the letter went to the main window, not the box
 }
 
-// Only a new sound costs an analysis: not the same sound again, and nothing while closed.
-TEST_F(SoundViewTest, UnchangedSoundsAndAClosedViewCostNoAnalysis) {
+// Fifty notes in a row: the view ends on the last one's sound. Only a new sound costs an analysis:
+// not the same sound again, and nothing while the view is closed.
+TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundAndOnlyANewSoundCostsAnAnalysis) {
     SoundView* view = openView();
-    EXPECT_TRUE(SoundView::wasOpen());
-    QSignalSpy shown(view, &SoundView::soundShown);
-    const int before = SoundView::analysesStarted();
-    window_.playNote(220);
-    ASSERT_TRUE(shown.wait(5000));
-    EXPECT_EQ(SoundView::analysesStarted(), before + 1);
-    window_.playNote(220); // the waves the voices hold: nothing computed, nothing drawn
-    QTest::qWait(50);
-    EXPECT_EQ(SoundView::analysesStarted(), before + 1);
-    view->close();
-    EXPECT_FALSE(SoundView::wasOpen());
-    for (int16_t pitch : {300, 400, 500}) {
-        window_.playNote(pitch);
-    }
-    QTest::qWait(50);
-    EXPECT_EQ(SoundView::analysesStarted(), before + 1);
-    EXPECT_EQ(log_->count("write 0"), 4);
-}
-
-// Fifty notes in a row: the view ends on the last one's sound, and its picture can be saved.
-TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundWhosePictureSaves) {
-    SoundView* view = openView();
-    QSignalSpy shown(view, &SoundView::soundShown);
+    ASSERT_NE(view, nullptr);
     for (int16_t pitch = 100; pitch < 150; ++pitch) {
         window_.playNote(pitch);
     }
@@ -142,14 +76,19 @@ TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundWhosePictureSaves) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return view->waveColumns(441) == last; }, 5000));
     QTest::qWait(50);
     EXPECT_EQ(view->waveColumns(441), last);
+    const int settled = SoundView::analysesStarted();
+    window_.playNote(149); // the waves the voices hold: nothing computed, nothing drawn
+    QTest::qWait(50);
+    EXPECT_EQ(SoundView::analysesStarted(), settled);
 
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("view.png"));
-    choose(*view, QStringLiteral("Save picture…"), file);
-    QImageReader reader(file);
-    const QSize size = view->findChild<QWidget*>(QStringLiteral("SoundPicture"))->size();
-    EXPECT_EQ(reader.size(), size * view->devicePixelRatioF());
-    EXPECT_FALSE(reader.read().isNull()) << reader.errorString().toStdString();
+    view->close();
+    EXPECT_FALSE(SoundView::wasOpen());
+    for (int16_t pitch : {300, 400, 500}) {
+        window_.playNote(pitch);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(SoundView::analysesStarted(), settled);
+    EXPECT_EQ(log_->count("write 0"), 53);
 }
 
 // Each wheel notch shows 4/5 of the samples, keeping the one under the pointer there, down to 32
@@ -173,12 +112,12 @@ TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
         ASSERT_NEAR(at.sampleAt(pointer.x(), v), anchor, 1e-6) << notch;
     }
     QTest::mouseMove(picture, pointer);
-    const auto n = static_cast<std::size_t>(std::lround(anchor));
+    const int16_t level = log_->voices[0][static_cast<std::size_t>(std::lround(anchor))];
     EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("SoundReadout"))->text(),
               QStringLiteral("Time %1 ms, level %2 (%3 of full scale)")
                   .arg(anchor / 44.1, 0, 'f', 2)
-                  .arg(log_->voices[0][n])
-                  .arg(log_->voices[0][n] / 32768.0, 0, 'f', 3));
+                  .arg(level)
+                  .arg(level / 32768.0, 0, 'f', 3));
     QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
     EXPECT_EQ(view->pictureView(), ui::PictureView{});
     // The same from the keyboard, around the middle: + zooms in, Home shows the second.
@@ -215,8 +154,7 @@ TEST(RenderPicture, DrawsTheDocumentedPictureOrRefuses) {
     EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == expected);
     ASSERT_EQ(run("--picture b.SVG -o b.wav"), 0);
     QFile svg(dir.filePath(QStringLiteral("b.SVG")));
-    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(svg.readAll().contains("<svg"));
+    EXPECT_TRUE(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("<svg"));
     EXPECT_NE(run("--picture c.jpg"), 0);
     EXPECT_NE(run("--picture a.png -o d.wav"), 0); // a.png exists: d.wav is not written either
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "a.png b.SVG b.wav");
