@@ -3,56 +3,41 @@
 #include "analysis/Analysis.h"
 
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <tuple>
 
 namespace tarmel::analysis {
 namespace {
 
 // s[n] = 100 n - 5000 for n = 0..99: every column's min is its first sample, its max its last.
 TEST(MinMaxColumns, RampGivesWorkedColumns) {
-    std::vector<int16_t> ramp(100);
-    for (int n = 0; n < 100; ++n) {
-        ramp[static_cast<std::size_t>(n)] = static_cast<int16_t>(100 * n - 5000);
-    }
     const auto v = [](int n) { return static_cast<int16_t>(100 * n - 5000); };
-    struct Case {
-        double begin, end;
-        std::vector<Column> expected;
-    };
-    const std::vector<Case> cases{
-        // Whole range, ten samples a column.
-        {0,
-         100,
-         {{v(0), v(9)},
-          {v(10), v(19)},
-          {v(20), v(29)},
-          {v(30), v(39)},
-          {v(40), v(49)},
-          {v(50), v(59)},
-          {v(60), v(69)},
-          {v(70), v(79)},
-          {v(80), v(89)},
-          {v(90), v(99)}}},
+    const auto one = [&](int n) { return Column{v(n), v(n)}; };
+    std::vector<int16_t> ramp;
+    std::vector<Column> tens; // whole range, ten samples a column
+    for (int n = 0; n < 100; ++n) {
+        ramp.push_back(v(n));
+        if (n % 10 == 0) {
+            tens.push_back({v(n), v(n + 9)});
+        }
+    }
+    const std::vector<std::tuple<double, double, std::vector<Column>>> cases{
+        {0, 100, tens},
         // 33 1/3 samples a column: 0..32, 33..65, 66..99.
         {0, 100, {{v(0), v(32)}, {v(33), v(65)}, {v(66), v(99)}}},
         // Zoomed in, half a sample a column: every column shows the sample it starts on.
-        {10,
-         12.5,
-         {{v(10), v(10)}, {v(10), v(10)}, {v(11), v(11)}, {v(11), v(11)}, {v(12), v(12)}}},
+        {10, 12.5, {one(10), one(10), one(11), one(11), one(12)}},
         // Past either end: columns without samples stay empty.
         {90, 110, {{v(90), v(94)}, {v(95), v(99)}, {0, 0}, {0, 0}}},
-        {-10, 10, {{0, 0}, {v(0), v(9)}}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(minMaxColumns(ramp, c.begin, c.end, static_cast<int>(c.expected.size())),
-                  c.expected)
-            << c.begin << ".." << c.end << " in " << c.expected.size();
+        {-10, 10, {{0, 0}, {v(0), v(9)}}}};
+    for (const auto& [begin, end, expected] : cases) {
+        EXPECT_EQ(minMaxColumns(ramp, begin, end, static_cast<int>(expected.size())), expected)
+            << begin << ".." << end << " in " << expected.size();
     }
 }
 
-std::vector<int16_t> second(const std::function<double(int)>& f) {
+std::vector<int16_t> second(const auto& f) {
     std::vector<int16_t> s(44100);
     for (int n = 0; n < 44100; ++n) {
         s[static_cast<std::size_t>(n)] = static_cast<int16_t>(std::lround(f(n)));
@@ -66,34 +51,26 @@ std::vector<int16_t> second(const std::function<double(int)>& f) {
 // table 1). Off a bin centre the bin itself loses up to 1.42 dB (Hann's scalloping loss, same
 // table); the peak's level must not, and its frequency lies within a bin (5.38 Hz).
 TEST(Spectrum, SinePeaksAtItsFrequencyAndLevel) {
-    struct Case {
-        double frequency, amplitude;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::pair<double, double>> cases{
         {186 * 44100.0 / 8192, 32767},  // on bin 186: 1001.37 Hz
         {186.5 * 44100.0 / 8192, 8000}, // half way between bins
         {1000, 16384},
         {5000, 100},
         {20, 30000},
-        {21000, 32000},
-    };
+        {21000, 32000}};
     SpectrumAnalyser analyser;
-    for (const Case& c : cases) {
+    for (const auto& [frequency, amplitude] : cases) {
         const Spectrum s = analyser.analyse(second([&](int n) {
-            return c.amplitude * std::sin(2 * std::numbers::pi * c.frequency * n / 44100);
+            return amplitude * std::sin(2 * std::numbers::pi * frequency * n / 44100);
         }));
-        EXPECT_NEAR(s.peak.frequency, c.frequency, 44100.0 / 8192) << c.frequency;
-        EXPECT_NEAR(s.peak.levelDb, 20 * std::log10(c.amplitude / 32767), 0.01) << c.frequency;
+        EXPECT_NEAR(s.peak.frequency, frequency, 44100.0 / 8192) << frequency;
+        EXPECT_NEAR(s.peak.levelDb, 20 * std::log10(amplitude / 32767), 0.01) << frequency;
     }
 }
 
 TEST(Spectrum, SilenceGivesTheFloorEverywhere) {
-    SpectrumAnalyser analyser;
-    const Spectrum s = analyser.analyse(std::vector<int16_t>(44100, 0));
-    ASSERT_EQ(s.levelDb.size(), 4097U);
-    for (float level : s.levelDb) {
-        ASSERT_EQ(level, kMinDb);
-    }
+    const Spectrum s = SpectrumAnalyser().analyse(std::vector<int16_t>(44100, 0));
+    EXPECT_EQ(s.levelDb, std::vector<float>(4097, kMinDb));
     EXPECT_EQ(s.peak.levelDb, kMinDb);
 }
 
@@ -103,18 +80,17 @@ TEST(Spectrum, SilenceGivesTheFloorEverywhere) {
 // which tends to 4A / (pi k) as P grows (0.07 dB above it at k = 9).
 TEST(Spectrum, SquareWaveHasItsOddHarmonics) {
     const double a = 16384;
-    SpectrumAnalyser analyser;
-    const Spectrum s = analyser.analyse(second([&](int n) { return n % 128 < 64 ? a : -a; }));
+    const Spectrum s =
+        SpectrumAnalyser().analyse(second([&](int n) { return n % 128 < 64 ? a : -a; }));
+    const auto at = [&](int bin) { return s.levelDb[static_cast<std::size_t>(bin)]; };
     for (int k = 1; k <= 9; k += 2) {
-        EXPECT_NEAR(s.levelDb[static_cast<std::size_t>(64 * k)],
-                    20 * std::log10(4 * a / (128 * std::sin(std::numbers::pi * k / 128)) / 32767),
-                    0.01)
-            << "harmonic " << k;
+        const double amplitude = 4 * a / (128 * std::sin(std::numbers::pi * k / 128));
+        EXPECT_NEAR(at(64 * k), 20 * std::log10(amplitude / 32767), 0.01) << "harmonic " << k;
     }
     for (int k = 2; k <= 10; k += 2) {
-        EXPECT_LT(s.levelDb[static_cast<std::size_t>(64 * k)], -100) << "harmonic " << k;
+        EXPECT_LT(at(64 * k), -100) << "harmonic " << k;
         // Between harmonics nothing but the window's leakage of the harmonic beside.
-        EXPECT_LT(s.levelDb[static_cast<std::size_t>(64 * k - 32)], -60) << "between " << k;
+        EXPECT_LT(at(64 * k - 32), -60) << "between " << k;
     }
     EXPECT_NEAR(s.peak.frequency, 44100.0 / 128, 0.01);
 }

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iostream>
+#include <iostream> // for the robustness tests
 #include <optional>
 #include <random>
 #include <spawn.h>
@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
-using MsD = std::chrono::duration<double, std::milli>;
 using Samples = std::vector<int16_t>;
 
 inline constexpr auto sounding = [](int16_t sample) { return sample != 0; };
@@ -47,22 +46,24 @@ template <class Done> bool waitUntil(const Done& done, Ms timeout, Ms step = 5ms
     return true;
 }
 
-// What synth::generate computes from the start with all three pitches at pitch and p's other
-// settings: the heard second of oscillator 1, 2 or 3. A letter's sound at the start settings.
-inline Samples synthesised(int16_t pitch, synth::Parameters p = {}, std::size_t oscillator = 1) {
+// What synth::generate computes from the start settings with all three pitches at pitch: the
+// heard second of oscillator 1, a letter's sound.
+inline Samples synthesised(int16_t pitch) {
     auto waves = std::make_unique<synth::Waves>();
     synth::SynthState start;
-    p.pitch1 = p.pitch2 = p.pitch3 = pitch;
-    synth::generate(p, start, *waves);
-    return {(*waves)[oscillator - 1].begin(), (*waves)[oscillator - 1].begin() + 44100};
+    synth::generate({pitch, pitch, pitch, 0, {}}, start, *waves);
+    return {(*waves)[0].begin(), (*waves)[0].begin() + 44100};
 }
 
-// Prints and records five timings by their median, with their spread.
-inline void reportMedian(const std::string& name, std::vector<double> ms) {
-    std::ranges::sort(ms);
-    std::cout << name << ": " << ms[2] << " (min " << ms[0] << ", max " << ms[4] << ")"
-              << std::endl;
-    ::testing::Test::RecordProperty(name, std::to_string(ms[2]));
+// The second of heard that begins with its first sound, lined up on expected's silent lead-in;
+// empty when heard does not hold all of it.
+inline Samples lineUp(const Samples& heard, const Samples& expected) {
+    const long start = (std::ranges::find_if(heard, sounding) - heard.begin()) -
+                       (std::ranges::find_if(expected, sounding) - expected.begin());
+    if (start < 0 || start + std::ssize(expected) > std::ssize(heard)) {
+        return {};
+    }
+    return {heard.begin() + start, heard.begin() + start + std::ssize(expected)};
 }
 
 // tarmel on a display of its own, with its files (tarmel.log, sound.raw, xvfb.log) in a private
@@ -85,9 +86,9 @@ public:
         // client that connects meanwhile.
         for (int n = 100 + getpid() % 800, last = n + 50, shown = 0; n < last && !x_; ++n) {
             const std::string display = std::string(":").append(std::to_string(n));
-            const std::string started = sh("sh -c 'echo $$; exec Xvfb " + display + " -noreset " +
-                                           "-displayfd 3 -screen 0 1280x1024x24 -nolisten tcp " +
-                                           "3>&1 >/dev/null 2>" + file("xvfb.log") + "' &");
+            const std::string started =
+                background("Xvfb " + display + " -noreset -displayfd 3 -screen 0 1280x1024x24 " +
+                           "-nolisten tcp 3>&1 >/dev/null 2>" + file("xvfb.log"));
             if (std::sscanf(started.c_str(), "%d %d", &xvfb_, &shown) == 2 && shown == n) {
                 x_ = XOpenDisplay(display.c_str());
             }
@@ -144,6 +145,10 @@ public:
         pclose(p);
         return out;
     }
+    // Starts command in the background; what it writes at once after its process id.
+    static std::string background(const std::string& command) {
+        return sh("sh -c 'echo $$; exec " + command + "' &");
+    }
     std::string xdo(const std::string& a) const { return sh("xdotool " + a + " 2>/dev/null"); }
     // A shown window whose title is title (an extended regular expression), waiting up to
     // timeout; empty when none came.
@@ -166,37 +171,9 @@ public:
     // The second that begins with the first sound after sample from, lined up on expected's
     // silent lead-in; empty when it did not come within timeout.
     Samples secondAfter(std::size_t from, const Samples& expected, Ms timeout = 30s) const {
-        const long lead = std::ranges::find_if(expected, sounding) - expected.begin();
         Samples heard;
-        waitUntil(
-            [&] {
-                const Samples tail = read(from);
-                const long start = std::ranges::find_if(tail, sounding) - tail.begin() - lead;
-                if (start >= 0 && start + std::ssize(expected) <= std::ssize(tail)) {
-                    heard.assign(tail.begin() + start, tail.begin() + start + std::ssize(expected));
-                }
-                return !heard.empty();
-            },
-            timeout, 20ms);
+        waitUntil([&] { return !(heard = lineUp(read(from), expected)).empty(); }, timeout, 20ms);
         return heard;
-    }
-
-    // How long a sound asked for at sent, while the recording held before samples, took to its
-    // first block handed to the device. SDL hands over 256 frames at a time (the program's
-    // setting), and the disk driver writes them, 5 whole ms apart (256 * 1000 / 44100), through a
-    // stdio buffer that reaches the file when the next block is written into a full buffer: the
-    // last block in the file went to the device one block period before it showed there, each
-    // earlier block one period before that.
-    double msToFirstBlock(std::size_t before, Clock::time_point sent) const {
-        constexpr long kBlock = 256;
-        constexpr double kPeriodMs = kBlock * 1000 / 44100;
-        Samples tail;
-        waitUntil([&] { return std::ranges::any_of(tail = read(before), sounding); }, 15s, 1ms);
-        const auto start = static_cast<long>(before);
-        const long first = start + (std::ranges::find_if(tail, sounding) - tail.begin());
-        // The block with the first sound, and those after it in the file.
-        const long blocks = (start + std::ssize(tail)) / kBlock - first / kBlock;
-        return MsD(Clock::now() - sent).count() - static_cast<double>(blocks) * kPeriodMs;
     }
 
     // What the log's lines that start with prefix go on with, each ending with a new line.
@@ -210,10 +187,11 @@ public:
     bool ping(const std::string& w, Ms timeout = 60s) {
         protocol(w, "_NET_WM_PING", ++serial_);
         XEvent e{};
-        const auto answered = [&] {
-            return XCheckTypedEvent(x_, ClientMessage, &e) && e.xclient.data.l[1] == serial_;
-        };
-        return waitUntil(answered, timeout, 1ms);
+        return waitUntil(
+            [&] {
+                return XCheckTypedEvent(x_, ClientMessage, &e) && e.xclient.data.l[1] == serial_;
+            },
+            timeout, 1ms);
     }
     // Waits until the input sent so far has reached the widgets and their handlers have run: so
     // three pings, with a pause that lets each pass end before the next.
