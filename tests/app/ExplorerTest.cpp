@@ -102,9 +102,7 @@ TEST_F(ExplorerTest, UndoGivesBackEachEarlierSettingsFileAndRedoTheLaterOnes) {
     osc3->close();
     step();
     // A settings file opened, then random (which plays) and mutate.
-    files::writeSettings(root.filePath("other.tarmel").toStdString(),
-                         {.pitch1 = 440, .attack = 3, .state = {}, .name = {}, .category = {}});
-    choose(action("Open settings…"), root.filePath("other.tarmel"));
+    choose(action("Open settings…"), root.filePath("shipped/tarmel/presets/laser.tarmel"));
     step();
     window_.seedDraws(42);
     const int plays = log_->count("play 0");
@@ -153,7 +151,6 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     EXPECT_EQ(log_->count("play 0") + log_->count("play 1"), plays + 4);
     // Saved as a preset: in the user's folder, listed under "My presets".
     control<QAbstractSlider>("VScroll1")->setValue(123);
-    QTest::qWait(10);
     choose(action("Save as preset…"), {}, QStringLiteral("Ünïcode \"quoted\" & \\ mine"));
     const files::Settings mine = files::readSettings(user() / "n-code-quoted-mine.tarmel");
     EXPECT_EQ(std::tuple(mine.name, mine.category, mine.pitch1),

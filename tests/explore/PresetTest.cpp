@@ -42,9 +42,7 @@ TEST_F(Folders, ListsByCategoryAndNameRefusesABadFileWithItsMessageAndNamesFiles
     write(root_ / "c.tarmel", "Anvil", "Bells");
     write(root_ / "notes.txt", "Not a preset", "Bells"); // not .tarmel: left out
     write(user_ / "mine.tarmel", "", "");                // named by its file, listed under Other
-    files::writeSettings(
-        user_ / "broken.tarmel",
-        {.attack = 1501, .state = {}, .name = {}, .category = {}}); // the first refused
+    write(user_ / "broken.tarmel", "", "", 1001);        // the first pitch refused
     const PresetLibrary library({root_, root_ / "missing", user_});
     std::string listed;
     for (const Preset& p : library.presets()) {
@@ -52,9 +50,10 @@ TEST_F(Folders, ListsByCategoryAndNameRefusesABadFileWithItsMessageAndNamesFiles
     }
     EXPECT_EQ(listed, "Bells/Anvil Bells/Tubular Lasers/Zap Other/mine ");
     ASSERT_EQ(library.refused().size(), 1U);
+    // The line of the pitch as in the example of docs/SETTINGS.md.
     EXPECT_EQ(library.refused()[0].message,
               (user_ / "broken.tarmel").string() +
-                  ": line 4: 'attack' is 1501; use a whole number from 0 to 1500");
+                  ": line 8: 'oscillator1.pitch' is 1001; use a whole number from 1 to 1000");
     // Stepping goes round both ends.
     EXPECT_EQ(library.step(std::nullopt, 1), 0U);
     EXPECT_EQ(library.step(std::nullopt, -1), 3U);
