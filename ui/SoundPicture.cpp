@@ -67,7 +67,7 @@ void label(QPainter& p, QPointF at, const QString& text, Qt::Alignment align) {
 
 // The spectrum's grid lines, with their labels when labelled.
 void spectrumGrid(QPainter& p, const PictureLayout& at, double floorDb, bool labelled) {
-    const QRectF spec = at.spectrum();
+    const QRectF spectrumBox = at.spectrum();
     const auto line = [&](QPointF a, QPointF b) {
         p.setPen(QPen(kGridLine, 0));
         p.drawLine(a, b);
@@ -81,9 +81,9 @@ void spectrumGrid(QPainter& p, const PictureLayout& at, double floorDb, bool lab
                 continue;
             }
             const double x = at.xOfFrequency(hz);
-            line({x, spec.top()}, {x, spec.bottom()});
+            line({x, spectrumBox.top()}, {x, spectrumBox.bottom()});
             if (labelled) {
-                label(p, {x, spec.bottom() + 9}, hzLabel(hz), Qt::AlignHCenter);
+                label(p, {x, spectrumBox.bottom() + 9}, hzLabel(hz), Qt::AlignHCenter);
             }
         }
     }
@@ -91,9 +91,9 @@ void spectrumGrid(QPainter& p, const PictureLayout& at, double floorDb, bool lab
     const double dbStep = floorDb < -120 ? 20 : 10;
     for (double db = 0; db >= floorDb; db -= dbStep) {
         const double y = at.yOfDb(db, floorDb);
-        line({spec.left(), y}, {spec.right(), y});
+        line({spectrumBox.left(), y}, {spectrumBox.right(), y});
         if (labelled) {
-            label(p, {spec.left() - 4, y}, QString::number(db) + QStringLiteral(" dB"),
+            label(p, {spectrumBox.left() - 4, y}, QString::number(db) + QStringLiteral(" dB"),
                   Qt::AlignRight);
         }
     }
@@ -144,10 +144,10 @@ double PictureLayout::yOfDb(double db, double floorDb) const {
 void drawGrid(QPainter& p, QSizeF size, const PictureView& view) {
     const PictureLayout at(size);
     const QRectF wave = at.wave();
-    const QRectF spec = at.spectrum();
+    const QRectF spectrumBox = at.spectrum();
     p.fillRect(QRectF(QPointF(0, 0), size), kBackground);
     p.fillRect(wave, kPlotGround);
-    p.fillRect(spec, kPlotGround);
+    p.fillRect(spectrumBox, kPlotGround);
     p.setFont(labelFont());
     const QPen grid(kGridLine, 0);
     const auto line = [&](QPointF a, QPointF b) {
@@ -235,14 +235,15 @@ void drawWave(QPainter& p, const PictureLayout& at, const std::vector<int16_t>& 
 
 void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum& s,
                   const PictureView& view, double pixelRatio) {
-    const QRectF spec = at.spectrum();
-    const int columns = std::max(1, static_cast<int>(std::lround(spec.width() * pixelRatio)));
+    const QRectF spectrumBox = at.spectrum();
+    const int columns =
+        std::max(1, static_cast<int>(std::lround(spectrumBox.width() * pixelRatio)));
     const auto level = [&](std::size_t k) {
         return std::clamp(static_cast<double>(s.levelDb[k]), view.floorDb, 0.0);
     };
     QPolygonF curve;
     for (int c = 0; c <= columns; ++c) {
-        const double x = spec.left() + c / pixelRatio;
+        const double x = spectrumBox.left() + c / pixelRatio;
         const double f0 = at.frequencyAt(x - 0.5 / pixelRatio) / analysis::kBinHz;
         const double f1 = at.frequencyAt(x + 0.5 / pixelRatio) / analysis::kBinHz;
         const auto k0 = static_cast<std::size_t>(std::max(0.0, std::ceil(f0)));
@@ -262,7 +263,7 @@ void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum
     // The area under the curve, opaque (blending a translucent one costs more than all the rest
     // of the drawing), with the grid drawn again over it.
     QPolygonF area = curve;
-    area << spec.bottomRight() << spec.bottomLeft();
+    area << spectrumBox.bottomRight() << spectrumBox.bottomLeft();
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::NoPen);
@@ -281,8 +282,8 @@ void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(at2, 3.5, 3.5);
         p.setFont(labelFont());
-        const bool right = at2.x() > spec.center().x();
-        label(p, {at2.x() + (right ? -6 : 6), std::max(spec.top() + 8, at2.y() - 10)},
+        const bool right = at2.x() > spectrumBox.center().x();
+        label(p, {at2.x() + (right ? -6 : 6), std::max(spectrumBox.top() + 8, at2.y() - 10)},
               QStringLiteral("%1 Hz").arg(peak.frequency, 0, 'f', 1),
               right ? Qt::AlignRight : Qt::AlignLeft);
     }
