@@ -156,7 +156,10 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
     app.add_flag("--force", req.force, "replace the files written if they exist");
     app.set_version_flag("--version", "tarmel-render " TARMEL_VERSION,
                          "print the version and exit");
-    app.footer("Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
+    app.footer("Many settings files at once, side by side on every core:\n"
+               "  tarmel-render --settings A.tarmel B.tarmel ... --output-dir DIR [--format NAME] "
+               "[--jobs N] [--force]\n"
+               "Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {
         app.parse(argc, argv);
