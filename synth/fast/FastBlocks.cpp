@@ -182,14 +182,15 @@ const double* outputRow(const Generation& g, Block& b, int k) {
 void prepareRandom(const Generation& g, Block& b, const Factors& factors) {
     Scratch& sc = g.scratch;
     const int k = g.plan.randomModulator;
-    const Row& sine = b.channelSin[static_cast<std::size_t>(outputOf(g, k).channel)];
+    const auto channel = static_cast<std::size_t>(outputOf(g, k).channel);
+    const Row& sine = b.channelSin[channel];
+    const Argument& phase = g.plan.channels[channel].argument;
     for (int i = 0; i < b.count; ++i) {
         const int n = b.first + i;
-        // A clearly positive r only asks for the next value; any other needs its exact bits.
+        // A clearly positive r only asks for the next value; any other needs its exact bits: the
+        // C library's sine of the phase the plan range-tested, as modulatorWave computes it.
         sc.argument[static_cast<std::size_t>(n)] =
-            sine[i] > kEdgeMargin ? sine[i]
-                                  : modulatorWave(kindOf(k), settingOf(g, k), g.params.pitch1,
-                                                  static_cast<double>(n), {modulatorName(k), n});
+            sine[i] > kEdgeMargin ? sine[i] : std::sin(argumentAt(phase, static_cast<double>(n)));
     }
     Factors upToRandom = factors;
     for (int f = g.randomPosition; f < kModulatorsPerOscillator; ++f) {
