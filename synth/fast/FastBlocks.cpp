@@ -15,15 +15,6 @@ namespace {
 
 using Factors = std::array<const double*, kModulatorsPerOscillator>;
 
-// A vector sine this close to 0, 1 or -1 may lie on the other side of that edge than std::sin's.
-constexpr double kEdgeMargin = 1e-9;
-
-// A gate sine whose floor is certain: -1 below zero, 0 from zero to below one.
-bool clearOfGateEdges(double v) {
-    return (v > -1.0 + kEdgeMargin && v < -kEdgeMargin) ||
-           (v > kEdgeMargin && v < 1.0 - kEdgeMargin);
-}
-
 const ModulatorSetting& settingOf(const Generation& g, int k) {
     return g.params.modulators[static_cast<std::size_t>(k)];
 }
@@ -114,13 +105,15 @@ bool envelope(const Generation& g, Block& b) {
 }
 
 // floor(sin or cos of oscillator 1's phase) from its vector value, exact near the edges.
-void gateRow(const Generation& g, const Block& b, const Row& trig, bool cosine, Row& out) {
+void gateRow(const Generation& g, Block& b, const Row& trig, bool cosine, Row& out) {
+    if (g.math.gate(trig.data(), out.data(), b.unusual.data(), b.count)) {
+        return;
+    }
     for (int i = 0; i < b.count; ++i) {
-        const double v = trig[i];
-        const int n = b.first + i;
-        out[i] = clearOfGateEdges(v)
-                     ? (v < 0.0 ? -1.0 : 0.0)
-                     : gate(cosine, g.params.pitch1, static_cast<double>(n), {"gate", n});
+        if (!rounding::clearOfGateEdges(trig[i])) {
+            const int n = b.first + i;
+            out[i] = gate(cosine, g.params.pitch1, static_cast<double>(n), {"gate", n});
+        }
     }
 }
 
@@ -190,7 +183,8 @@ void prepareRandom(const Generation& g, Block& b, const Factors& factors) {
         // A clearly positive r only asks for the next value; any other needs its exact bits: the
         // C library's sine of the phase the plan range-tested, as modulatorWave computes it.
         sc.argument[static_cast<std::size_t>(n)] =
-            sine[i] > kEdgeMargin ? sine[i] : std::sin(argumentAt(phase, static_cast<double>(n)));
+            sine[i] > rounding::kEdgeMargin ? sine[i]
+                                            : std::sin(argumentAt(phase, static_cast<double>(n)));
     }
     Factors upToRandom = factors;
     for (int f = g.randomPosition; f < kModulatorsPerOscillator; ++f) {

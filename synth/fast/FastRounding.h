@@ -29,4 +29,13 @@ inline constexpr double kSafeMagnitude = 32000.0;
     return __builtin_fabs(x) < kSafeMagnitude;
 }
 
+// A vector sine this close to 0, 1 or -1 may lie on the other side of that edge than std::sin's.
+inline constexpr double kEdgeMargin = 1e-9;
+
+// A gate sine whose floor is certain: -1 below zero, 0 from zero to below one.
+[[gnu::always_inline]] inline bool clearOfGateEdges(double v) {
+    const double m = __builtin_fabs(v);
+    return m > kEdgeMargin && m < 1.0 - kEdgeMargin;
+}
+
 } // namespace tarmel::synth::rounding

@@ -35,6 +35,9 @@ struct VectorMath {
     // rounded[i] = values[i] rounded half-even; true when every value has a safe magnitude and is
     // clear of a rounding tie, so that the rounded values are final. unusual is working space.
     bool (*round)(const double* values, double* rounded, double* unusual, int count);
+    // out[i] = floor(v[i]) for a sine v[i]: -1 below zero, else 0; true when every v[i] is clear
+    // of -1, 0 and 1, so that the floors are final. unusual is working space.
+    bool (*gate)(const double* v, double* out, double* unusual, int count);
     // out[i] = rounded[i] (an integer of 16 bits) as a sample.
     void (*toSamples)(const double* rounded, int16_t* out, int count);
 };

@@ -114,11 +114,23 @@ template <class Isa> struct ArrayMath {
             unusual[i] =
                 (rounding::safeMagnitude(v) ? 0.0 : 1.0) + (rounding::nearTie(v, r) ? 1.0 : 0.0);
         }
+        return allZero(unusual, count);
+    }
+
+    static bool allZero(const double* values, int count) {
         unsigned long long any = 0;
         for (int i = 0; i < count; ++i) {
-            any |= __builtin_bit_cast(unsigned long long, unusual[i]);
+            any |= __builtin_bit_cast(unsigned long long, values[i]);
         }
         return any == 0;
+    }
+
+    static bool gate(const double* v, double* out, double* unusual, int count) {
+        for (int i = 0; i < count; ++i) {
+            out[i] = v[i] < 0.0 ? -1.0 : 0.0;
+            unusual[i] = rounding::clearOfGateEdges(v[i]) ? 0.0 : 1.0;
+        }
+        return allZero(unusual, count);
     }
 
     static void toSamples(const double* rounded, int16_t* out, int count) {
@@ -128,8 +140,8 @@ template <class Isa> struct ArrayMath {
     }
 
     static constexpr VectorMath table(const char* name) {
-        return {name,         &sinAt,    &sinCosAt, &tan,      &product,
-                &weightedSum, &multiply, &round,    &toSamples};
+        return {name,         &sinAt,    &sinCosAt, &tan,  &product,
+                &weightedSum, &multiply, &round,    &gate, &toSamples};
     }
 };
 
