@@ -6,6 +6,7 @@
 #include "synth/fast/FastRounding.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -124,7 +125,7 @@ void carriersAndGates(const Generation& g, Block& b) {
         if (s == 0 && g.plan.needsGateC) {
             g.math.sinCosAt(arg, b.first, b.count, car.data(), b.cos1.data());
         } else {
-            g.math.sinAt(arg, b.first, b.count, car.data());
+            g.math.sinAt(arg, b.first, b.count, nullptr, car.data());
         }
     }
     if (g.plan.needsGateS) {
@@ -135,11 +136,45 @@ void carriersAndGates(const Generation& g, Block& b) {
     }
 }
 
+// Where each oscillator that its gates can silence may sound: where GS, GC or both are -1.
+void soundingRows(const Generation& g, Block& b) {
+    for (std::size_t j = 0; j < kOscillators; ++j) {
+        const bool s = g.plan.silentWithoutS[j];
+        const bool c = g.plan.silentWithoutC[j];
+        if (s && c) {
+            g.math.multiply(b.gateS.data(), b.gateC.data(), b.gatesSC.data(), b.count);
+        }
+        b.sounding[j] =
+            s && c ? b.gatesSC.data() : (s ? b.gateS.data() : (c ? b.gateC.data() : nullptr));
+    }
+}
+
+// Nonzero where one of the oscillators in bits sounds; null when its values are always needed.
+const double* neededWhere(Block& b, int bits) {
+    if (bits == 0) {
+        return nullptr;
+    }
+    if ((bits & (bits - 1)) == 0) {
+        return b.sounding[static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(bits)))];
+    }
+    Row& any = b.soundingAny[static_cast<std::size_t>(bits)];
+    std::fill_n(any.begin(), b.count, 0.0);
+    for (std::size_t j = 0; j < kOscillators; ++j) {
+        if ((bits & (1 << j)) != 0) {
+            for (int i = 0; i < b.count; ++i) {
+                any[i] += std::fabs(b.sounding[j][i]);
+            }
+        }
+    }
+    return any.data();
+}
+
 void modulatorPhases(const Generation& g, Block& b) {
+    soundingRows(g, b);
     for (int c = 0; c < g.plan.channelCount; ++c) {
         const PhaseChannel& ch = g.plan.channels[static_cast<std::size_t>(c)];
         Row& sine = b.channelSin[static_cast<std::size_t>(c)];
-        g.math.sinAt(ch.argument, b.first, b.count, sine.data());
+        g.math.sinAt(ch.argument, b.first, b.count, neededWhere(b, ch.silencedWith), sine.data());
         if (ch.needsTan) {
             g.math.tan(sine.data(), b.channelTan[static_cast<std::size_t>(c)].data(), b.count);
         }

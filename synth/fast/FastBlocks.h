@@ -59,6 +59,11 @@ struct Block {
     std::array<Row, kModulators> channelTan;
     std::array<Row, kModulators> gated;
     std::array<Row, kModulators> stored; // the stored outputs of the modulators that are off
+    // Per oscillator that its gates can silence, a row that is 0 exactly where it is silent; and
+    // for a channel reaching several of them, the rows where any of them sounds, by bits.
+    std::array<const double*, kOscillators> sounding{};
+    Row gatesSC;
+    std::array<Row, 1 << kOscillators> soundingAny;
     Row ones;
     Row sample;
     Row rounded;

@@ -56,8 +56,38 @@ int channelOf(FastPlan& plan, Phase phase, int16_t q, int16_t H) {
         }
     }
     const auto c = static_cast<std::size_t>(plan.channelCount++);
-    plan.channels[c] = {phase, q, H, phaseTerms(phase, q, H, {"", -1}), false};
+    plan.channels[c] = {phase, q, H, phaseTerms(phase, q, H, {"", -1}), false, 0};
     return static_cast<int>(c);
+}
+
+// Where an oscillator's gate is 0, its gated output is 0, and any finite value of its other
+// outputs gives the same sample: their sines are not needed there, and 0 stands in for them. The
+// random modulator's are needed at every sample all the same: the generator takes each in turn.
+void findSilences(FastPlan& plan) {
+    for (std::size_t j = 0; j < kOscillators; ++j) {
+        for (std::size_t f = 0; f < kModulatorsPerOscillator; ++f) {
+            const OutputPlan& out = plan.outputs[j * kModulatorsPerOscillator + f];
+            plan.silentWithoutS[j] |= out.source == OutputSource::GatedS;
+            plan.silentWithoutC[j] |= out.source == OutputSource::GatedC;
+        }
+    }
+    std::array<bool, kModulators> alwaysNeeded{};
+    for (std::size_t k = 0; k < kModulators; ++k) {
+        const OutputPlan& out = plan.outputs[k];
+        if (out.source == OutputSource::Stored) {
+            continue;
+        }
+        const auto c = static_cast<std::size_t>(out.channel);
+        const std::size_t j = k / kModulatorsPerOscillator;
+        plan.channels[c].silencedWith |= 1 << j;
+        alwaysNeeded[c] = alwaysNeeded[c] || out.source == OutputSource::Random ||
+                          !(plan.silentWithoutS[j] || plan.silentWithoutC[j]);
+    }
+    for (int c = 0; c < plan.channelCount; ++c) {
+        if (alwaysNeeded[static_cast<std::size_t>(c)]) {
+            plan.channels[static_cast<std::size_t>(c)].silencedWith = 0;
+        }
+    }
 }
 
 } // namespace
@@ -99,6 +129,7 @@ std::optional<FastPlan> makeFastPlan(const Parameters& params, const SynthState&
         plan.needsGateS |= out.source == OutputSource::GatedS;
         plan.needsGateC |= out.source == OutputSource::GatedC;
     }
+    findSilences(plan);
     return plan;
 }
 

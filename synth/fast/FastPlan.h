@@ -34,6 +34,9 @@ struct PhaseChannel {
     int16_t H;
     Argument argument;
     bool needsTan;
+    // The oscillators whose samples its values reach, as bits (1 << j), when all of them fall
+    // silent where a gate of theirs is 0; 0 when its values are needed at every sample.
+    int silencedWith = 0;
 };
 
 struct FastPlan {
@@ -48,6 +51,10 @@ struct FastPlan {
     std::array<int, kOscillators> pitchSlotOf{}; // the slot of oscillator j's pitch
     bool needsGateS = false;
     bool needsGateC = false;
+    // Per oscillator, whether it has an output gated by GS (or GC): wherever that gate is 0, its
+    // other outputs do not change its sample (0, or NaN from a stored infinity either way).
+    std::array<bool, kOscillators> silentWithoutS{};
+    std::array<bool, kOscillators> silentWithoutC{};
 
     int channelCount = 0;
     std::array<PhaseChannel, kModulators> channels{};

@@ -16,8 +16,8 @@ namespace tarmel::synth {
 struct VectorMath {
     const char* name;
     // out[i] = sin(x) with x = argumentAt(a, first + i), for i < count; x is computed with exactly
-    // the operations of argumentAt.
-    void (*sinAt)(const Argument& a, int first, int count, double* out);
+    // the operations of argumentAt. With need given, out[i] may be 0 instead where need[i] is 0.
+    void (*sinAt)(const Argument& a, int first, int count, const double* need, double* out);
     // The same with the cosine as well.
     void (*sinCosAt)(const Argument& a, int first, int count, double* sinOut, double* cosOut);
     // out[i] = tan(x[i]) for i < count; out may be x.

@@ -18,6 +18,9 @@ struct Avx2 {
     static Reg sub(Reg a, Reg b) { return _mm256_sub_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm256_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm256_div_pd(a, b); }
+    static bool allZero(Reg v) {
+        return _mm256_movemask_pd(_mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_NEQ_UQ)) == 0;
+    }
     static Reg fma(Reg a, Reg b, Reg c) { return _mm256_fmadd_pd(a, b, c); }
     static Reg fnma(Reg a, Reg b, Reg c) { return _mm256_fnmadd_pd(a, b, c); }
     static Reg bitsToSign(Reg v, int bit) {

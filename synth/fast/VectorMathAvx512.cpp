@@ -18,6 +18,9 @@ struct Avx512 {
     static Reg sub(Reg a, Reg b) { return _mm512_sub_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm512_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm512_div_pd(a, b); }
+    static bool allZero(Reg v) {
+        return _mm512_cmp_pd_mask(v, _mm512_setzero_pd(), _CMP_NEQ_UQ) == 0;
+    }
     static Reg fma(Reg a, Reg b, Reg c) { return _mm512_fmadd_pd(a, b, c); }
     static Reg fnma(Reg a, Reg b, Reg c) { return _mm512_fnmadd_pd(a, b, c); }
     static Reg bitsToSign(Reg v, int bit) {

@@ -27,8 +27,8 @@ template <class Isa> struct ArrayMath {
         }
     }
 
-    // Calls f(x, i) with the arguments of samples first + i .. first + i + kWidth - 1:
-    // ((scale n) / divisor) times ratio, the operations of argumentAt, lane by lane.
+    // Calls f(x, i) for the samples first + i .. first + i + kWidth - 1, where x() gives their
+    // arguments: ((scale n) / divisor) times ratio, the operations of argumentAt, lane by lane.
     template <class F> static void eachArgument(const Argument& a, int first, int count, F f) {
         double lanes[kWidth];
         for (int k = 0; k < kWidth; ++k) {
@@ -40,21 +40,38 @@ template <class Isa> struct ArrayMath {
         const Reg divisor = Isa::broadcast(a.divisor);
         const Reg ratio = Isa::broadcast(a.ratio);
         for (int i = 0; i < count; i += kWidth) {
-            f(Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio), i);
+            f([&] { return Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio); }, i);
             n = Isa::add(n, step);
         }
     }
 
-    static void sinAt(const Argument& a, int first, int count, double* out) {
-        eachArgument(a, first, count,
-                     [&](Reg x, int i) { storePart(out + i, Isa::sin(x), count - i); });
+    static void sinAt(const Argument& a, int first, int count, const double* need, double* out) {
+        double lanes[kWidth];
+        for (int k = 0; k < kWidth; ++k) {
+            lanes[k] = static_cast<double>(first + k);
+        }
+        Reg n = Isa::load(lanes);
+        const Reg step = Isa::broadcast(kWidth);
+        const Reg scale = Isa::broadcast(a.scale);
+        const Reg divisor = Isa::broadcast(a.divisor);
+        const Reg ratio = Isa::broadcast(a.ratio);
+        for (int i = 0; i < count; i += kWidth) {
+            // need is a whole row, so reading past count stays inside it.
+            if (need != nullptr && Isa::allZero(Isa::load(need + i))) {
+                storePart(out + i, Isa::broadcast(0.0), count - i);
+            } else {
+                const Reg x = Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio);
+                storePart(out + i, Isa::sin(x), count - i);
+            }
+            n = Isa::add(n, step);
+        }
     }
 
     static void sinCosAt(const Argument& a, int first, int count, double* sinOut, double* cosOut) {
-        eachArgument(a, first, count, [&](Reg x, int i) {
+        eachArgument(a, first, count, [&](auto x, int i) {
             Reg s;
             Reg c;
-            Isa::sinCos(x, s, c);
+            Isa::sinCos(x(), s, c);
             storePart(sinOut + i, s, count - i);
             storePart(cosOut + i, c, count - i);
         });

@@ -15,6 +15,7 @@ struct Sse2 {
     static Reg add(Reg a, Reg b) { return _mm_add_pd(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
     static Reg div(Reg a, Reg b) { return _mm_div_pd(a, b); }
+    static bool allZero(Reg v) { return _mm_movemask_pd(_mm_cmpneq_pd(v, _mm_setzero_pd())) == 0; }
     static Reg sin(Reg v) { return Sleef_sind2_u35sse2(v); }
     static Reg tan(Reg v) { return Sleef_tand2_u35sse2(v); }
     static void sinCos(Reg v, Reg& s, Reg& c) {

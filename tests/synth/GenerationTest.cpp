@@ -102,7 +102,11 @@ TEST_P(Engines, WholeGenerationsMatchTheIndependentDigestsAndTheReferenceState) 
         {{params({1, 0, -169}, 750, {{5, 2, 2}, {10, 2, 2}}), 0xb3e0a81be51030bd}},
         // round-ties
         {{params(ties, 0, {{7, 1, 10}}), 0}, {params(ties, 0, {{7, 0, 10}}), 0xde71f30ac4f7ed8c}},
-        {{params({4681, 98, 98}, 0, {{1, 7, 2}, {13, 2, 0}}), 0xbd6b03362eac79e7}}};
+        {{params({4681, 98, 98}, 0, {{1, 7, 2}, {13, 2, 0}}), 0xbd6b03362eac79e7}},
+        // shared-gated
+        {{params({98, 110, 87}, 500,
+                 {{0, 3, 4}, {1, 5, 6}, {6, 5, 6}, {8, 3, 4}, {9, 2, 3}, {10, 5, 6}}),
+          0xad2c3471a54d07c9}}};
     std::vector<On> max, varied;
     for (int16_t k = 0; k < kModulators; ++k) {
         cases.push_back({{params({311, 353, 277}, 600, {{k, 7, 10}}), alone[std::size_t(k)]}});

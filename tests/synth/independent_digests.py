@@ -113,9 +113,10 @@ CASES = [[("start", P98, 0, {})]] + \
     # so generation 2 has 675 samples landing exactly on .5 (catches rounding that is not ties-to-even)
     [(None, (4657, 11025, 3675), 0, {7: (1, 10)}), ("round-ties", (4657, 11025, 3675), 0, {7: (0, 10)})],
     # pitch1 * F = 32767, the largest product that fits 16 bits; H = 0 on a multiplied phase (modulator 14) is allowed
-    [("edge-ratio-zero", (4681, 98, 98), 0, {1: (7, 2), 13: (2, 0)})]]
-
-
+    [("edge-ratio-zero", (4681, 98, 98), 0, {1: (7, 2), 13: (2, 0)})],
+    # gated oscillators sharing phases: modulators 1 and 9 (one phase; oscillator 1 gated by the sine, 2 by the
+    # cosine), 2, 7 and 11 (one phase, oscillator 3 ungated) and 10 (oscillator 2 only)
+    [("shared-gated", (98, 110, 87), 500, {0: (3, 4), 1: (5, 6), 6: (5, 6), 8: (3, 4), 9: (2, 3), 10: (5, 6)})]]
 def all_digests():
     out = []
     for case in CASES:
