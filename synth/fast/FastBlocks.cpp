@@ -213,13 +213,23 @@ void prepareRandom(const Generation& g, Block& b, const Factors& factors) {
     const auto channel = static_cast<std::size_t>(outputOf(g, k).channel);
     const Row& sine = b.channelSin[channel];
     const Argument& phase = g.plan.channels[channel].argument;
+    const double* sounding = b.sounding[static_cast<std::size_t>(g.randomOscillator)];
     for (int i = 0; i < b.count; ++i) {
         const int n = b.first + i;
-        // A clearly positive r only asks for the next value; any other needs its exact bits: the
-        // C library's sine of the phase the plan range-tested, as modulatorWave computes it.
-        sc.argument[static_cast<std::size_t>(n)] =
-            sine[i] > rounding::kEdgeMargin ? sine[i]
-                                            : std::sin(argumentAt(phase, static_cast<double>(n)));
+        double r = sine[i];
+        if (r > rounding::kEdgeMargin) {
+            // A clearly positive r only asks for the next value.
+        } else if (sounding != nullptr && sounding[i] == 0.0 && i + 1 < b.count &&
+                   sine[i + 1] < -rounding::kEdgeMargin) {
+            // The value goes into a silent sample only, and the next sample reseeds the generator
+            // whatever this one leaves: any reseed will do.
+            r = -1.0;
+        } else {
+            // Any other r needs its exact bits: the C library's sine of the phase the plan
+            // range-tested, as modulatorWave computes it.
+            r = std::sin(argumentAt(phase, static_cast<double>(n)));
+        }
+        sc.argument[static_cast<std::size_t>(n)] = r;
     }
     Factors upToRandom = factors;
     for (int f = g.randomPosition; f < kModulatorsPerOscillator; ++f) {
