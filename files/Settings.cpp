@@ -2,6 +2,7 @@
 #include "files/Settings.h"
 
 #include "files/AtomicFile.h"
+#include "synth/Modulators.h"
 #include "synth/Pitch.h"
 
 #include <algorithm>
@@ -20,8 +21,6 @@ namespace tarmel::files {
 namespace {
 
 constexpr int64_t kVersion = 1;
-// tan(1): the largest magnitude any modulator's output reaches.
-constexpr double kLargestOutput = 1.5574077246549023;
 
 std::string oscillatorKey(std::size_t j) {
     return "oscillator" + std::to_string(j + 1);
@@ -109,7 +108,7 @@ public:
         } else if (const auto* i = node.as_integer()) {
             value = static_cast<double>(i->get());
         }
-        if (!(std::fabs(value) <= kLargestOutput)) {
+        if (!(std::fabs(value) <= synth::kLargestOutput)) {
             refuse(&node, "'" + path +
                               "' must be a number from -1.5574077246549023 to "
                               "1.5574077246549023");

@@ -12,6 +12,9 @@ inline constexpr double PI = 3.14159265358979;
 inline constexpr double TWO_PI = 6.28318530717958;
 static_assert(TWO_PI == 2.0 * PI, "TWO_PI must be exactly twice PI");
 
+// tan(1): no modulator's output is larger in magnitude (a tangent of a sine at most).
+inline constexpr double kLargestOutput = 1.5574077246549023;
+
 enum class Phase {
     Multiply,     // PM: (((TWO_PI * q) * n) / 44100) * H
     Divide,       // PD: ((TWO_PI * q) * n) / (H * 44100)

@@ -3,6 +3,8 @@
 
 #include "synth/Modulators.h"
 
+#include <cmath>
+
 namespace tarmel::synth {
 
 namespace {
@@ -112,6 +114,9 @@ std::optional<FastPlan> makeFastPlan(const Parameters& params, const SynthState&
         OutputPlan& out = plan.outputs[k];
         if (!m.on) {
             out.stored = state.modOut[k];
+            if (!(std::fabs(out.stored) <= kLargestOutput)) {
+                return std::nullopt; // outside the bounds FastRounding's margins rest on
+            }
             continue;
         }
         const ModulatorKind& kind = kModulatorKinds[k];

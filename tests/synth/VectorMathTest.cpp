@@ -1,0 +1,100 @@
+// The row functions of every instruction set this CPU runs against the C library's sin, cos and
+// tan: the fast generation's rounding margins assume errors below 2e-15 (sines, cosines) and 5e-15
+// (tangents of sines), across every argument the synthesis can form and past the limit where the
+// own sines hand over to SLEEF.
+#include "synth/fast/VectorMath.h"
+
+#include "synth/Modulators.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tarmel::synth {
+namespace {
+
+constexpr double kTolerance = 2e-15;
+constexpr double kTangentTolerance = 5e-15;
+
+struct Sweep {
+    const char* what;
+    Argument argument;
+    int first; // sample numbers first, first + 1, ..., first + 255
+};
+
+// Arguments of the kinds the synthesis forms: the envelope's, a carrier's, the smallest and largest
+// phases (pitch1 F = +-32767, H = 32767, n up to 44100), a negative pitch, and two that pass the
+// own sines' limit of 1e10, one of them by a single sample.
+std::vector<Sweep> sweeps() {
+    const double q = 32767.0;
+    return {{"envelope", {PI, 88200.0, 1.0}, 0},
+            {"carrier 98", {TWO_PI * 98, 44100.0, 1.0}, 40000},
+            {"multiplied, largest", {TWO_PI * q, 44100.0, q}, 44101 - 256},
+            {"multiplied, negative pitch", {TWO_PI * -q, 44100.0, q}, 20000},
+            {"divided by H 1", {TWO_PI * q, 44100.0, 1.0}, 1000},
+            {"halved, H 32767", {PI * 294, 32767.0 * 44100, 1.0}, 44101 - 256},
+            {"crosses 1e10", {1e10 / 1000.5, 1.0, 1.0}, 1000 - 128},
+            {"far past 1e10", {3e11, 1.0, 1.0}, 1}};
+}
+
+TEST(VectorMath, SinesCosinesAndTangentsStayWithinTheMarginOfTheCLibrary) {
+    for (const VectorMath* math : supportedVectorMaths()) {
+        SCOPED_TRACE(math->name);
+        constexpr int kCount = 256;
+        std::vector<double> s(kCount), c(kCount), s2(kCount), t(kCount);
+        for (const Sweep& w : sweeps()) {
+            SCOPED_TRACE(w.what);
+            math->sinAt(w.argument, w.first, kCount, nullptr, s.data());
+            math->sinCosAt(w.argument, w.first, kCount, s2.data(), c.data());
+            for (int i = 0; i < kCount; ++i) {
+                const double x = argumentAt(w.argument, w.first + i);
+                ASSERT_NEAR(s[std::size_t(i)], std::sin(x), kTolerance) << "x " << x;
+                ASSERT_NEAR(s2[std::size_t(i)], std::sin(x), kTolerance) << "x " << x;
+                ASSERT_NEAR(c[std::size_t(i)], std::cos(x), kTolerance) << "x " << x;
+            }
+        }
+        // Tangents of sines, from -1 to 1, and of values past 1 (handed to SLEEF).
+        std::vector<double> x(kCount);
+        for (int i = 0; i < kCount; ++i) {
+            x[std::size_t(i)] = -1.0 + 2.0 * i / (kCount - 1);
+        }
+        x.back() = 1.0;
+        x[7] = 1.25;
+        x[8] = -1.5;
+        math->tan(x.data(), t.data(), kCount);
+        for (int i = 0; i < kCount; ++i) {
+            const double expected = std::tan(x[std::size_t(i)]);
+            EXPECT_NEAR(t[std::size_t(i)], expected, kTangentTolerance)
+                << "x " << x[std::size_t(i)];
+        }
+    }
+}
+
+// Where a row of need is 0 a whole register long, the sine may be skipped and is 0; every other
+// value is the plain one, in rows that end inside a register.
+TEST(VectorMath, SinesSkippedOnlyWhereNotNeeded) {
+    for (const VectorMath* math : supportedVectorMaths()) {
+        SCOPED_TRACE(math->name);
+        constexpr int kCount = 77;
+        const Argument a{TWO_PI * 294, 44100.0, 5.0};
+        std::vector<double> need(256, 0.0), plain(kCount), skipped(kCount, 9.0);
+        need[40] = -1.0;
+        need[76] = 1.0;
+        math->sinAt(a, 500, kCount, nullptr, plain.data());
+        math->sinAt(a, 500, kCount, need.data(), skipped.data());
+        for (int i = 0; i < kCount; ++i) {
+            const double v = skipped[std::size_t(i)];
+            if (need[std::size_t(i)] != 0.0) {
+                EXPECT_EQ(v, plain[std::size_t(i)]) << i;
+            } else {
+                EXPECT_TRUE(v == 0.0 || v == plain[std::size_t(i)]) << i << ": " << v;
+            }
+        }
+        EXPECT_EQ(skipped[0], 0.0) << "nothing needed in the first register, nothing computed";
+    }
+}
+
+} // namespace
+} // namespace tarmel::synth
