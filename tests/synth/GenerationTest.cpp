@@ -211,5 +211,25 @@ TEST_P(Engines, FromStoredOutputsTiesRoundByTheFormulaAndFailuresKeepWhatCameBef
     }
 }
 
+// Stored outputs up to tan(1), the largest a modulator makes, stay on the fast path; one step past
+// it goes to the reference, with the same waves and state either way.
+TEST(FastPath, StoredOutputsBeyondAnyModulatorsGoToTheReference) {
+    const double largest = 1.5574077246549023; // tan(1), the C library's: std::tan(1.0)
+    ASSERT_EQ(largest, std::tan(1.0));
+    for (const auto& [stored, reference] :
+         std::vector<std::pair<double, bool>>{{largest, false},
+                                              {-largest, false},
+                                              {std::nextafter(largest, 2.0), true},
+                                              {-std::nextafter(largest, 2.0), true}}) {
+        SynthState state, expected;
+        state.modOut[3] = expected.modOut[3] = stored;
+        Waves waves, plain;
+        const Parameters p = params(k98, 0, {{1, 2, 2}});
+        EXPECT_EQ(generateFast(p, state, waves, {nullptr, 0}).usedReference, reference) << stored;
+        generateReference(p, expected, plain);
+        EXPECT_TRUE(waves == plain && state == expected) << stored;
+    }
+}
+
 } // namespace
 } // namespace tarmel::synth
