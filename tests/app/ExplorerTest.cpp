@@ -43,8 +43,7 @@ protected:
         timer.callOnTimeout([&] {
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                dialog->selectFile(file);
-                static_cast<QDialog*>(dialog)->accept();
+                test::acceptFile(*dialog, file);
             } else if (auto* dialog = qobject_cast<QInputDialog*>(modal)) {
                 dialog->setTextValue(input);
                 static_cast<QDialog*>(dialog)->accept();

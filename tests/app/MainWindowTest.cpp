@@ -63,8 +63,7 @@ QStringList answering(QMessageBox::StandardButton answer, const Act& act, const 
             }
         }
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            dialog->selectFile(file);
-            static_cast<QDialog*>(dialog)->accept();
+            test::acceptFile(*dialog, file);
         }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box != nullptr && box->isVisible()) {
