@@ -80,7 +80,9 @@ template <class Isa> struct ArrayMath {
     static void tan(const double* x, double* out, int count) {
         int i = 0;
         for (; i + kWidth <= count; i += kWidth) {
-            Isa::store(out + i, Isa::tan(Isa::load(x + i)));
+            // Zeros (the sines a silent oscillator's modulators skip) are their own tangents.
+            const Reg v = Isa::load(x + i);
+            Isa::store(out + i, Isa::allZero(v) ? v : Isa::tan(v));
         }
         if (i < count) {
             double lanes[kWidth] = {};
