@@ -4,9 +4,8 @@
 // because the FMA lets two constants reduce the argument exactly enough:
 //   k = nearest integer to x / pi, r = (x - k C1) - k C2, with C1 + C2 = pi to 107 bits,
 // each step rounded once, so r is within 3e-16 of x - k pi for |k| < 2^33 (the next part of pi
-// times k stays below 1e-22). sin r and cos r come
-// from Taylor polynomials whose first omitted term is below 2e-18. A vector with a lane beyond
-// kLimit goes to the general function instead.
+// times k stays below 1e-22). sin r and cos r come from Taylor polynomials whose first omitted
+// term is below 2e-18. A register with a lane beyond kLimit goes to the general function instead.
 //
 // Included only by the files built for those sets. Fma provides, besides ArrayMath's operations:
 // sub, fma(a, b, c) = a b + c and fnma(a, b, c) = c - a b, each rounded once; bitsToSign(v, bit),
@@ -14,6 +13,9 @@
 // a where m's sign is set, else b; allBelow(x, limit), whether every |lane| < limit; and the
 // general functions generalSin, generalSinCos and generalTan.
 #pragma once
+
+#include <array>
+#include <cstddef>
 
 namespace tarmel::synth::simd {
 
@@ -28,36 +30,51 @@ template <class Fma> struct FmaTrig {
     static constexpr double kInvPi = 0x1.45f306dc9c883p-2;
     static constexpr double kInvHalfPi = 0x1.45f306dc9c883p-1;
 
-    // sin r for |r| a little beyond pi/2 (k may be off by one there): r + r^3 (-1/3! + r^2 (1/5! -
-    // ...)) up to r^21.
-    static Reg sinPoly(Reg r) {
-        const Reg s = Fma::mul(r, r);
-        Reg p = Fma::broadcast(1.0 / 51090942171709440000.0);            // 1/21!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 121645100408832000.0)); // 19!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 355687428096000.0));     // 17!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 1307674368000.0));      // 15!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 6227020800.0));          // 13!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 39916800.0));           // 11!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 362880.0));              // 9!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 5040.0));               // 7!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 120.0));                 // 5!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 6.0));                  // 3!
-        return Fma::fma(Fma::mul(r, s), p, r);
+    // Taylor coefficients, highest power first: sin r = r + r^3 (-1/3! + r^2 (1/5! - ...)) up to
+    // r^21, and cos r = 1 + r^2 (-1/2! + r^2 (1/4! - ...)) up to r^20.
+    static constexpr std::array<double, 10> kSin{1.0 / 51090942171709440000.0,
+                                                 -1.0 / 121645100408832000.0,
+                                                 1.0 / 355687428096000.0,
+                                                 -1.0 / 1307674368000.0,
+                                                 1.0 / 6227020800.0,
+                                                 -1.0 / 39916800.0,
+                                                 1.0 / 362880.0,
+                                                 -1.0 / 5040.0,
+                                                 1.0 / 120.0,
+                                                 -1.0 / 6.0};
+    static constexpr std::array<double, 11> kCos{1.0 / 2432902008176640000.0,
+                                                 -1.0 / 6402373705728000.0,
+                                                 1.0 / 20922789888000.0,
+                                                 -1.0 / 87178291200.0,
+                                                 1.0 / 479001600.0,
+                                                 -1.0 / 3628800.0,
+                                                 1.0 / 40320.0,
+                                                 -1.0 / 720.0,
+                                                 1.0 / 24.0,
+                                                 -0.5,
+                                                 1.0};
+
+    // The polynomial in s of the last `terms` coefficients, by Horner's rule.
+    template <std::size_t terms, std::size_t size>
+    static Reg horner(const std::array<double, size>& c, Reg s) {
+        Reg p = Fma::broadcast(c[size - terms]);
+        for (std::size_t i = size - terms + 1; i < size; ++i) {
+            p = Fma::fma(p, s, Fma::broadcast(c[i]));
+        }
+        return p;
     }
 
-    // cos r for |r| a little beyond pi/4: 1 + r^2 (-1/2! + r^2 (1/4! - ...)) up to r^16.
-    static Reg cosPoly(Reg r) {
+    // sin r for |r| a little beyond pi/2 (k may be off by one there).
+    static Reg sinPoly(Reg r) {
         const Reg s = Fma::mul(r, r);
-        Reg p = Fma::broadcast(1.0 / 20922789888000.0);           // 1/16!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 87178291200.0)); // 14!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 479001600.0));    // 12!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 3628800.0));     // 10!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 40320.0));        // 8!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 720.0));         // 6!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 24.0));           // 4!
-        p = Fma::fma(p, s, Fma::broadcast(-0.5));                 // 2!
-        return Fma::fma(s, p, Fma::broadcast(1.0));
+        return Fma::fma(Fma::mul(r, s), horner<kSin.size()>(kSin, s), r);
     }
+
+    // cos r for |r| a little beyond pi/4, up to r^16.
+    static Reg cosPoly(Reg r) { return horner<9>(kCos, Fma::mul(r, r)); }
+
+    // cos r for |r| up to a little beyond 1, up to r^20.
+    static Reg cosPolyWide(Reg r) { return horner<kCos.size()>(kCos, Fma::mul(r, r)); }
 
     // x - k pi (or k pi/2 with half = true) for the nearest integer k, and k in the low bits of
     // the returned shifted value.
@@ -103,22 +120,6 @@ template <class Fma> struct FmaTrig {
             return Fma::generalTan(x);
         }
         return Fma::div(sinPoly(x), cosPolyWide(x));
-    }
-
-    // cos r for |r| <= 1.000001, up to r^20.
-    static Reg cosPolyWide(Reg r) {
-        const Reg s = Fma::mul(r, r);
-        Reg p = Fma::broadcast(1.0 / 2432902008176640000.0);           // 1/20!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 6402373705728000.0)); // 18!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 20922789888000.0));    // 16!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 87178291200.0));      // 14!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 479001600.0));         // 12!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 3628800.0));          // 10!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 40320.0));             // 8!
-        p = Fma::fma(p, s, Fma::broadcast(-1.0 / 720.0));              // 6!
-        p = Fma::fma(p, s, Fma::broadcast(1.0 / 24.0));                // 4!
-        p = Fma::fma(p, s, Fma::broadcast(-0.5));                      // 2!
-        return Fma::fma(s, p, Fma::broadcast(1.0));
     }
 };
 
