@@ -27,54 +27,49 @@ template <class Isa> struct ArrayMath {
         }
     }
 
-    // Calls f(x, i) for the samples first + i .. first + i + kWidth - 1, where x() gives their
-    // arguments: ((scale n) / divisor) times ratio, the operations of argumentAt, lane by lane.
-    template <class F> static void eachArgument(const Argument& a, int first, int count, F f) {
-        double lanes[kWidth];
-        for (int k = 0; k < kWidth; ++k) {
-            lanes[k] = static_cast<double>(first + k);
+    // The arguments of kWidth samples at a time from sample first on: ((scale n) / divisor) times
+    // ratio, the operations of argumentAt, lane by lane.
+    struct Arguments {
+        Arguments(const Argument& a, int first)
+            : step(Isa::broadcast(kWidth)), scale(Isa::broadcast(a.scale)),
+              divisor(Isa::broadcast(a.divisor)), ratio(Isa::broadcast(a.ratio)) {
+            double lanes[kWidth];
+            for (int k = 0; k < kWidth; ++k) {
+                lanes[k] = static_cast<double>(first + k);
+            }
+            n = Isa::load(lanes);
         }
-        Reg n = Isa::load(lanes);
-        const Reg step = Isa::broadcast(kWidth);
-        const Reg scale = Isa::broadcast(a.scale);
-        const Reg divisor = Isa::broadcast(a.divisor);
-        const Reg ratio = Isa::broadcast(a.ratio);
-        for (int i = 0; i < count; i += kWidth) {
-            f([&] { return Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio); }, i);
-            n = Isa::add(n, step);
-        }
-    }
+        Reg current() const { return Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio); }
+        void advance() { n = Isa::add(n, step); }
+
+        Reg n;
+        const Reg step;
+        const Reg scale;
+        const Reg divisor;
+        const Reg ratio;
+    };
 
     static void sinAt(const Argument& a, int first, int count, const double* need, double* out) {
-        double lanes[kWidth];
-        for (int k = 0; k < kWidth; ++k) {
-            lanes[k] = static_cast<double>(first + k);
-        }
-        Reg n = Isa::load(lanes);
-        const Reg step = Isa::broadcast(kWidth);
-        const Reg scale = Isa::broadcast(a.scale);
-        const Reg divisor = Isa::broadcast(a.divisor);
-        const Reg ratio = Isa::broadcast(a.ratio);
-        for (int i = 0; i < count; i += kWidth) {
+        Arguments x(a, first);
+        for (int i = 0; i < count; i += kWidth, x.advance()) {
             // need is a whole row, so reading past count stays inside it.
             if (need != nullptr && Isa::allZero(Isa::load(need + i))) {
                 storePart(out + i, Isa::broadcast(0.0), count - i);
             } else {
-                const Reg x = Isa::mul(Isa::div(Isa::mul(scale, n), divisor), ratio);
-                storePart(out + i, Isa::sin(x), count - i);
+                storePart(out + i, Isa::sin(x.current()), count - i);
             }
-            n = Isa::add(n, step);
         }
     }
 
     static void sinCosAt(const Argument& a, int first, int count, double* sinOut, double* cosOut) {
-        eachArgument(a, first, count, [&](auto x, int i) {
+        Arguments x(a, first);
+        for (int i = 0; i < count; i += kWidth, x.advance()) {
             Reg s;
             Reg c;
-            Isa::sinCos(x(), s, c);
+            Isa::sinCos(x.current(), s, c);
             storePart(sinOut + i, s, count - i);
             storePart(cosOut + i, c, count - i);
-        });
+        }
     }
 
     static void tan(const double* x, double* out, int count) {
