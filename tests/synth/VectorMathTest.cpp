@@ -6,10 +6,8 @@
 
 #include "synth/Modulators.h"
 
-#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <string>
 #include <vector>
 
 namespace tarmel::synth {
@@ -69,30 +67,6 @@ TEST(VectorMath, SinesCosinesAndTangentsStayWithinTheMarginOfTheCLibrary) {
             EXPECT_NEAR(t[std::size_t(i)], expected, kTangentTolerance)
                 << "x " << x[std::size_t(i)];
         }
-    }
-}
-
-// Where a row of need is 0 a whole register long, the sine may be skipped and is 0; every other
-// value is the plain one, in rows that end inside a register.
-TEST(VectorMath, SinesSkippedOnlyWhereNotNeeded) {
-    for (const VectorMath* math : supportedVectorMaths()) {
-        SCOPED_TRACE(math->name);
-        constexpr int kCount = 77;
-        const Argument a{TWO_PI * 294, 44100.0, 5.0};
-        std::vector<double> need(256, 0.0), plain(kCount), skipped(kCount, 9.0);
-        need[40] = -1.0;
-        need[76] = 1.0;
-        math->sinAt(a, 500, kCount, nullptr, plain.data());
-        math->sinAt(a, 500, kCount, need.data(), skipped.data());
-        for (int i = 0; i < kCount; ++i) {
-            const double v = skipped[std::size_t(i)];
-            if (need[std::size_t(i)] != 0.0) {
-                EXPECT_EQ(v, plain[std::size_t(i)]) << i;
-            } else {
-                EXPECT_TRUE(v == 0.0 || v == plain[std::size_t(i)]) << i << ": " << v;
-            }
-        }
-        EXPECT_EQ(skipped[0], 0.0) << "nothing needed in the first register, nothing computed";
     }
 }
 
