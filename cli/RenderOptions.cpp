@@ -76,6 +76,10 @@ void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& te
 
 std::array<bool, synth::kOscillators> oscillatorList(const std::string& text) {
     std::array<bool, synth::kOscillators> play{};
+    // No oscillator heard: the file holds a second of silence, as the window plays then.
+    if (text == "none") {
+        return play;
+    }
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
@@ -138,9 +142,10 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "repeatable")
         ->type_name("OSC.MOD[:F[:H]]")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    auto* playOpt = app.add_option("--play", play,
-                                   "oscillators heard, mixed into the file, e.g. 1,3 (default 1)")
-                        ->type_name("LIST");
+    auto* playOpt =
+        app.add_option("--play", play,
+                       "oscillators heard, mixed into the file, e.g. 1,3, or none (default 1)")
+            ->type_name("LIST");
     auto* oscOpt =
         app.add_option("--osc", osc, "write oscillator N's own samples instead of the mix")
             ->type_name("N");

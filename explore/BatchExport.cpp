@@ -23,7 +23,7 @@ std::optional<BatchFailure> exportOne(const BatchItem& item, bool replace) {
         const files::Settings s = files::readSettings(item.settings);
         synth::SynthState state = s.state;
         auto waves = std::make_unique<synth::Waves>();
-        synth::generate(files::parametersOf(s), state, *waves);
+        synth::generate(sound::parametersOf(s), state, *waves);
         files::writeSoundFile(item.output, synth::heardMix(*waves, s.play), replace);
     } catch (const files::SettingsError& e) {
         return BatchFailure{item.settings, e.what(), BatchFailure::Kind::Refused};

@@ -71,8 +71,9 @@ protected:
     }
 };
 
-// A window opens with the focus on its first control; Tab walks round it in its reading order
-// and back to the first, then Shift+Tab goes back to the last. The screen reader's tree holds the
+// A window opens with the focus on its first control (the main window on "generate", so that
+// Space plays at once); Tab walks round it in its reading order and back to where it began, then
+// Shift+Tab goes back to the one before. The screen reader's tree holds the
 // same controls in the same order, each with the role of its kind and a name a listener
 // understands, unique in the window; the labels that only repeat them are left out.
 TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
@@ -91,7 +92,10 @@ TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
             QTest::keyClick(QApplication::focusWidget(),
                             i < order.size() ? Qt::Key_Tab : Qt::Key_Backtab);
         }
-        EXPECT_EQ(walked, order + QStringList({order.front(), order.back()})) << name;
+        // The walk from the control focused at the opening, round to it and one back.
+        const qsizetype first = button ? 0 : order.indexOf(QStringLiteral("Play"));
+        const QStringList round = order.mid(first) + order.first(first);
+        EXPECT_EQ(walked, round + QStringList({round.front(), round.back()})) << name;
 
         QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(w);
         EXPECT_EQ(frame->role(), role);

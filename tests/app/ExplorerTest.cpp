@@ -1,8 +1,8 @@
 // Undo, redo, random, mutate and the presets through the main window's menu and keys, offscreen
 // on the recording sound output. Expected settings are the texts "Save settings…" wrote before.
 #include "MainWindowFixture.h"
-#include "explore/Sound.h"
 #include "files/SoundFile.h"
+#include "sound/Controls.h"
 #include "ui/Controls.h"
 
 #include <QtWidgets>
@@ -139,8 +139,8 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     const int plays = log_->count("play 0") + log_->count("play 1");
     const auto press = [this](Qt::Key key, const char* preset) {
         QTest::keyClick(&window_, key, Qt::AltModifier);
-        EXPECT_EQ(explore::soundOf(files::parseSettings(saved(true), "saved")),
-                  explore::soundOf(files::readSettings(shipped() / preset)))
+        EXPECT_EQ(sound::Controls(files::parseSettings(saved(true), "saved")),
+                  sound::Controls(files::readSettings(shipped() / preset)))
             << preset;
     };
     press(Qt::Key_PageDown, "tubular-bell.tarmel");

@@ -7,6 +7,7 @@
 #include "audio/Mixer.h"
 #include "files/Settings.h"
 #include "files/SoundFile.h"
+#include "sound/Controls.h"
 #include "ui/Controls.h"
 #include "ui/ExportDialog.h"
 #include "ui/Toast.h"
@@ -14,6 +15,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -264,6 +267,82 @@ TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndBoxClicksResetTheOutputs) 
     osc2->close();
     click("Play");
     EXPECT_EQ(log_->voices[1], expectedVoice(1));
+}
+
+// Every way of changing a modulator box sets the fifteen outputs back to 1 as a click does: undo,
+// redo, random, mutate and a screen reader's Toggle action. Each sound heard is then exactly the
+// one the same controls give after reset then generate: outputs at 1, the noise where it was.
+TEST_F(MainWindowTest, EveryWayOfChangingABoxResetsTheOutputsAsAClickDoes) {
+    const auto expectFresh = [&](const synth::SynthState& before, const std::string& what) {
+        const files::Settings now = saved();
+        synth::SynthState state = before;
+        state.setFifteenOutputs();
+        auto waves = std::make_unique<synth::Waves>();
+        synth::generate(sound::parametersOf(now), state, *waves);
+        const std::vector<int16_t> expected = synth::heardMix(*waves, now.play);
+        EXPECT_EQ(heard(*log_, now.play), expected) << what;
+        EXPECT_GT(*std::ranges::max_element(expected), 100) << what << ": not a silent sound";
+    };
+    const auto step = [&](const std::string& what, const std::function<void()>& act) {
+        const synth::SynthState before = saved().state;
+        // The offscreen platform gives the activation back to no window after a dialog.
+        activate(&window_);
+        act();
+        click("Play");
+        expectFresh(before, what);
+    };
+    click("ChkFm(0)");
+    click("Play");
+    step("undo", [&] { QTest::keyClick(&window_, Qt::Key_Backspace, Qt::AltModifier); });
+    EXPECT_FALSE(control<QAbstractButton>("ChkFm(0)")->isChecked());
+    EXPECT_EQ(log_->voices[0], expectedVoice(0)) << "the plain start sound";
+    step("redo", [&] {
+        QTest::keyClick(&window_, Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+    });
+    EXPECT_TRUE(control<QAbstractButton>("ChkFm(0)")->isChecked());
+    window_.seedDraws(7);
+    for (int i = 1; i <= 4; ++i) {
+        step("random " + std::to_string(i), [&] { choose(window_, "Random", {}); });
+    }
+    for (int i = 1; i <= 3; ++i) {
+        step("mutate " + std::to_string(i), [&] { choose(window_, "Mutate", {}); });
+    }
+    // The screen reader's action on a box: Qt's Toggle, which raises no click.
+    QAccessibleActionInterface* box =
+        QAccessible::queryAccessibleInterface(control("ChkFm(1)"))->actionInterface();
+    ASSERT_NE(box, nullptr);
+    auto* checkBox = control<QAbstractButton>("ChkFm(1)");
+    for (const char* what : {"toggled by a screen reader", "toggled back by a screen reader"}) {
+        const bool was = checkBox->isChecked();
+        step(what, [&] { box->doAction(QAccessibleActionInterface::toggleAction()); });
+        EXPECT_NE(checkBox->isChecked(), was) << what;
+        EXPECT_EQ(saved().modulators[1].on, checkBox->isChecked()) << "the sound follows the box";
+    }
+}
+
+// The window opens on "generate", so that Space plays at once, and Tab goes on in reading order;
+// "Keyboard Active" shows whether the letters play in the window now active.
+TEST_F(MainWindowTest, OpensOnGenerateAndKeyboardActiveFollowsTheLetters) {
+    ASSERT_EQ(QApplication::focusWidget(), control("Play"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(log_->count("play 0"), 1);
+    EXPECT_EQ(log_->voices[0], expectedVoice(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "ChkFm(0)");
+
+    QWidget* label = control("Lblkeys");
+    EXPECT_TRUE(label->isVisible());
+    click("CmdOsc2");
+    activate(topLevel("FrmOsc2"));
+    EXPECT_FALSE(label->isVisible()) << "oscillator 2's window";
+    window_.showSoundView();
+    activate(topLevel("SoundView"));
+    EXPECT_TRUE(label->isVisible()) << "the Sound window, where the letters play";
+    click("Cmdhelp");
+    activate(topLevel("Dialog"));
+    EXPECT_FALSE(label->isVisible()) << "the help window";
+    activate(&window_);
+    EXPECT_TRUE(label->isVisible());
 }
 
 TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure) {
@@ -638,6 +717,28 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
         }
     }
+    // The copied command, run, writes the very second the window plays: pitches, envelope, the
+    // modulators of every window (the noise among them) and the play boxes.
+    setValue("VScroll3", -40);
+    setValue("Sliderattack", 700);
+    control<QAbstractSlider>("sliderFm(2)", osc2)->setValue(4);
+    control<QAbstractSlider>("sliderharmon(2)", osc2)->setValue(8);
+    click("ChkFm(2)", osc2);
+    setValue("sliderFm(2)", 3);
+    click("ChkFm(2)");
+    click("Check1(0)");
+    click("Check1(1)");
+    click("Check1(2)");
+    click("Play");
+    choose(window_, "Copy render command", {});
+    QStringList words = QGuiApplication::clipboard()->text().split(' ');
+    const QTemporaryDir dir;
+    ASSERT_EQ(words.takeFirst(), "tarmel-render");
+    ASSERT_EQ(words.takeLast(), "sound.wav");
+    words << dir.filePath("copied.wav");
+    ASSERT_EQ(QProcess::execute(TARMEL_RENDER_PATH, words), 0) << words.join(' ');
+    EXPECT_EQ(files::readSoundFile(dir.filePath("copied.wav").toStdString()),
+              heard(*log_, {false, true, true}));
 }
 
 // A settings file that cannot be opened is described as what it is, with what to do about it.

@@ -45,7 +45,7 @@ TEST(BatchCommand, WritesEveryGoodPresetNamesTheBadFileAndExitsWithTwo) {
         const files::Settings s = files::readSettings(preset);
         synth::SynthState state = s.state;
         auto waves = std::make_unique<synth::Waves>();
-        synth::generate(files::parametersOf(s), state, *waves);
+        synth::generate(sound::parametersOf(s), state, *waves);
         EXPECT_EQ(files::readSoundFile(root / "out" / (preset.stem().string() + ".aiff")),
                   synth::heardMix(*waves, s.play))
             << preset;

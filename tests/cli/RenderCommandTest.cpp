@@ -156,6 +156,8 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
     expectFile("$R --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV, fm, {1, 0, 0});
     expectFile("$R --pitch 146 --fm 1.3:3:6 -o e.AIF", SF_FORMAT_AIFF, fm, {1, 0, 0});
     expectFile("$R --format flac -o f.wav", SF_FORMAT_FLAC, {}, {1, 0, 0});
+    // No oscillator heard: a second of silence, as the window plays with no Play box ticked.
+    expectFile("$R --play none -o g.wav", SF_FORMAT_WAV, {}, {0, 0, 0});
 }
 
 // The lossy formats, by extension or --format: libsndfile reads back a mono file of the format's
