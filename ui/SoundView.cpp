@@ -2,6 +2,7 @@
 // analyses each new sound.
 #include "ui/SoundView.h"
 
+#include "ui/Accessibility.h"
 #include "ui/Controls.h"
 
 #include <QAction>
@@ -217,6 +218,8 @@ SoundView::SoundView()
     connect(save, &QAction::triggered, this, &SoundView::savePictureAs);
     addAction(save);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The one lasting menu of every window, Shift+F10 and the Menu key included.
+    addKeyboardMenu(*this);
 
     connect(&watcher_, &QFutureWatcherBase::finished, this, &SoundView::analysisDone);
     if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {

@@ -245,6 +245,14 @@ TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
     focus->setFocus();
     EXPECT_EQ(menuDuring([focus] { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); }),
               menu);
+    // The Sound window's menu: its own entry first, then the same.
+    window_.showSoundView();
+    QWidget* view = test::topLevel("SoundView");
+    ASSERT_TRUE(view != nullptr && QTest::qWaitForWindowActive(view));
+    QWidget* picture = ui::child<QWidget>(*view, "SoundPicture");
+    picture->setFocus();
+    EXPECT_EQ(menuDuring([picture] { QTest::keyClick(picture, Qt::Key_F10, Qt::ShiftModifier); }),
+              QStringList{"Save picture…"} + menu);
 }
 
 // The white frame with a black one inside that marks the keyboard's focus.
