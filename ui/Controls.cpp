@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -61,6 +62,42 @@ private:
     bool marked_ = true;
 };
 
+// A button that Enter and the keypad's Enter press as Space does, in every window: outside a
+// dialog Qt's buttons leave Enter to a default button, which these windows do not have.
+class Button : public FocusMarked<QPushButton> {
+public:
+    using FocusMarked<QPushButton>::FocusMarked;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            animateClick();
+            return;
+        }
+        FocusMarked<QPushButton>::keyPressEvent(event);
+    }
+};
+
+// A scroll bar whose arrow keys move it as its arrow buttons do. Qt's scroll bars invert their
+// controls for the wheel, which turns Left and Right round on a horizontal bar.
+class Bar : public FocusMarked<QScrollBar> {
+public:
+    using FocusMarked<QScrollBar>::FocusMarked;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (orientation() == Qt::Horizontal &&
+            (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+            const bool right = (event->key() == Qt::Key_Right) != isRightToLeft();
+            triggerAction(right ? SliderSingleStepAdd : SliderSingleStepSub);
+            event->accept();
+            return;
+        }
+        FocusMarked<QScrollBar>::keyPressEvent(event);
+    }
+};
+
 Qt::Alignment alignment(Align align) {
     switch (align) {
     case Align::Centre:
@@ -98,7 +135,7 @@ QLabel* makeLabel(QWidget& window, const ControlLayout& c) {
 QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     switch (c.kind) {
     case ControlKind::Button: {
-        auto* button = new FocusMarked<QPushButton>(qs(c.text), &window);
+        auto* button = new Button(qs(c.text), &window);
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, darkGrey());
         button->setPalette(palette);
@@ -114,8 +151,8 @@ QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        auto* bar = new FocusMarked<QScrollBar>(
-            c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
+        auto* bar =
+            new Bar(c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
         bar->setFocusPolicy(Qt::StrongFocus);
         return bar;
     }

@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolTip>
 #include <cmath>
@@ -216,6 +219,66 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
     EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text() == "times 10");
     QTest::keyClick(bar, Qt::Key_Home);
     EXPECT_EQ(bar->value(), 2);
+}
+
+// Clicks the arrow button of a scroll bar that raises its value (add) or lowers it.
+void clickArrow(QScrollBar& bar, bool add) {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.singleStep = bar.singleStep();
+    option.pageStep = bar.pageStep();
+    const QRect arrow = bar.style()->subControlRect(
+        QStyle::CC_ScrollBar, &option,
+        add ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine, &bar);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, arrow.center());
+}
+
+// The arrow keys move every scroll bar the way its arrow buttons do: Right and Down as the right
+// or lower arrow, Left and Up as the other, by one step, and neither goes past an end.
+TEST_F(AccessibilityTest, ArrowKeysMoveEveryBarAsItsArrowButtonsDo) {
+    struct Case {
+        const char* bar;
+        int low;  // its minimum
+        int high; // its maximum
+        int step;
+    };
+    for (const auto& [name, low, high, step] :
+         {Case{"sliderFm(0)", 0, 10, 1}, Case{"sliderFm(1)", 2, 10, 1},
+          Case{"sliderharmon(3)", 2, 16, 2}, Case{"Sliderattack", 0, 1500, 1}}) {
+        auto* bar = ui::child<QScrollBar>(window_, QLatin1String(name));
+        const bool horizontal = bar->orientation() == Qt::Horizontal;
+        const Qt::Key raise = horizontal ? Qt::Key_Right : Qt::Key_Down;
+        const Qt::Key lower = horizontal ? Qt::Key_Left : Qt::Key_Up;
+        bar->setFocus();
+        for (const bool byKey : {true, false}) {
+            const std::string how = std::string(name) + (byKey ? " by key" : " by button");
+            const auto move = [&](bool add) {
+                if (byKey) {
+                    QTest::keyClick(bar, add ? raise : lower);
+                } else {
+                    clickArrow(*bar, add);
+                }
+            };
+            bar->setValue(low + step);
+            move(true);
+            EXPECT_EQ(bar->value(), low + 2 * step) << how;
+            move(false);
+            move(false);
+            EXPECT_EQ(bar->value(), low) << how;
+            move(false);
+            EXPECT_EQ(bar->value(), low) << how << ": not below the end";
+            bar->setValue(high - step);
+            move(true);
+            EXPECT_EQ(bar->value(), high) << how;
+            move(true);
+            EXPECT_EQ(bar->value(), high) << how << ": not past the end";
+        }
+    }
 }
 
 // Right-click on a bar and Shift+F10 anywhere open the window's own menu, the same in every

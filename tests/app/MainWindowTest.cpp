@@ -327,6 +327,11 @@ TEST_F(MainWindowTest, OpensOnGenerateAndKeyboardActiveFollowsTheLetters) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_EQ(log_->count("play 0"), 1);
     EXPECT_EQ(log_->voices[0], expectedVoice(0));
+    // Enter and the keypad's Enter press the focused button too.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 2; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 3; }));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "ChkFm(0)");
 
