@@ -465,12 +465,18 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
                 return spokenValue(windowName, controlName, value);
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            // A modulator's box tells what the modulator computes.
+            // A modulator's box tells what the modulator computes, in its tooltip and its
+            // "What's This" (Shift+F1); its spoken description stays short.
             const sound::Control* sc = soundControl(layout.name, c.name);
-            describeButton(*button, sc != nullptr && sc->kind == sound::ControlKind::Box
-                                        ? QString::fromStdString(sound::modulatorComputes(
-                                              sc->oscillator, sc->modulator))
-                                        : description);
+            const bool box = sc != nullptr && sc->kind == sound::ControlKind::Box;
+            const QString computes =
+                box ? QString::fromStdString(
+                          sound::modulatorComputes(sc->oscillator, sc->modulator))
+                    : description;
+            describeButton(*button, computes);
+            if (box) {
+                button->setWhatsThis(name + QStringLiteral(": ") + computes + QStringLiteral("."));
+            }
         }
     }
     for (const ControlLayout& c : layout.controls) {

@@ -150,16 +150,22 @@ TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
     }
 }
 
-// Each modulator box's description and tooltip tell its kind from the computation's table, per
+// Each modulator box's tooltip and "What's This" tell its kind from the computation's table, per
 // oscillator and modulator: the wave (s a sine, t tangent of a sine, 1 oscillator 1's sine, c its
 // cosine, n noise) and how Divide acts on the phase (* PM multiplies, / PD divides, 2 PH divides
-// by twice Divide).
+// by twice Divide). The description read at every Tab says it in a dozen words or so.
 TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
     const char* kinds[] = {"1* s2 t/ 1* t*", "1* s2 n/ c* s2", "s2 s2 s2 s* s2"};
     const QStringList told{
         "a sine", "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine",
         "noise",  "times Divide",      "divided by Divide",   "divided by twice Divide"};
+    const QStringList inShort{"a sine",     "tangent of a sine", "oscillator 1's sine",
+                              "oscillator 1's cosine", "noise", "multiplied",
+                              "divided",    "divided and halved"};
     const auto say = [&](char code) { return told[QString("st1cn*/2").indexOf(QChar(code))]; };
+    const auto brief = [&](char code) {
+        return inShort[QString("st1cn*/2").indexOf(QChar(code))];
+    };
     QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("CmdOsc3", "FrmOsc3")};
     for (int j = 0; j < 3; ++j) {
         for (int k = 0; k < 5; ++k) {
@@ -167,10 +173,15 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
             const char wave = kinds[j][3 * k];
             const QString about =
                 QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
-            for (const QString& text : {about, box->toolTip()}) {
+            for (const QString& text : {box->whatsThis(), box->toolTip()}) {
                 EXPECT_TRUE(text.contains(say(wave)) && text.contains(say(kinds[j][3 * k + 1])))
                     << text;
             }
+            const char phase = kinds[j][3 * k + 1];
+            EXPECT_TRUE(about.toLower().contains(brief(wave)) &&
+                        about.contains(", " + brief(phase) + ".") &&
+                        about.split(' ').size() <= 15)
+                << about;
             EXPECT_TRUE(
                 (wave == 't' || !about.contains("tangent")) &&
                 (wave != 's' || !about.contains("oscillator 1's")) &&
