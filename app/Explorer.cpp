@@ -3,8 +3,10 @@
 
 #include "app/ErrorGuard.h"
 #include "explore/BatchExport.h"
+#include "ui/Toast.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -62,6 +64,7 @@ Explorer::Explorer(SoundModel& model, Window window, QObject* parent)
                                 carried,
                             &Explorer::redo);
     redoAction_->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    addSeparator();
     addAction(QStringLiteral("Random"),
               QStringLiteral("Sets every control to a random value and plays the sound."),
               &Explorer::randomSound);
@@ -69,6 +72,7 @@ Explorer::Explorer(SoundModel& model, Window window, QObject* parent)
               QStringLiteral("Changes one to three values a little and plays the sound."),
               &Explorer::mutateSound);
 
+    addSeparator();
     presetMenu_ = new QMenu(QStringLiteral("Presets"), window_.widget);
     connect(presetMenu_, &QMenu::aboutToShow, this, [this] { fillPresetMenu(); });
     actions_.append(presetMenu_->menuAction());
@@ -91,6 +95,12 @@ Explorer::Explorer(SoundModel& model, Window window, QObject* parent)
               QStringLiteral("Writes the sound of every preset to a WAV file in a folder."),
               &Explorer::exportAllPresets);
     updateActions();
+}
+
+void Explorer::addSeparator() {
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    actions_.append(separator);
 }
 
 QAction* Explorer::addAction(const QString& text, const QString& help,
@@ -211,6 +221,9 @@ void Explorer::fillPresetMenu() {
         }
         QAction* action = category->addAction(menuText(list[i].name));
         action->setToolTip(textOf(list[i].file.string()));
+        // The preset on now is ticked.
+        action->setCheckable(true);
+        action->setChecked(presetIndex_ == i);
         connect(action, &QAction::triggered, this,
                 [this, i] { window_.guarded([this, i] { openPreset(i); }); });
     }
@@ -239,6 +252,11 @@ void Explorer::openPreset(std::size_t index) {
     model_.document().open(settings, settings.state);
     presetIndex_ = index;
     window_.play();
+    // Which preset is on, said where the user is and to the screen reader.
+    QWidget* shownOn = QApplication::activeWindow();
+    ui::Toast::show(shownOn != nullptr && !shownOn->isModal() ? *shownOn : *window_.widget,
+                    QStringLiteral("Preset: ") + textOf(preset.name) + QStringLiteral(" (") +
+                        textOf(preset.category) + QStringLiteral(")"));
 }
 
 void Explorer::stepPreset(int step) {

@@ -60,6 +60,8 @@ private:
     void saveAsPreset();
     void exportAllPresets();
     QAction* addAction(const QString& text, const QString& help, void (Explorer::*handler)());
+    // A line between groups of entries.
+    void addSeparator();
 
     SoundModel& model_;
     Window window_;

@@ -64,7 +64,15 @@ void MainWindow::addFileActions() {
         *model_,
         Explorer::Window{this, [this] { generateSound(); },
                          [this](const std::function<void()>& handler) { guarded(handler); }});
+    // The menu in groups: files; undo and redo; random and mutate; presets; the Sound window.
+    const auto separate = [this] {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        fileActions_.append(separator);
+    };
+    separate();
     fileActions_.append(explorer_->actions());
+    separate();
     add(QStringLiteral("Show sound view"), &MainWindow::showSoundView);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addActions(fileActions_);

@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <gtest/gtest.h>
 
 inline std::ostream& operator<<(std::ostream& os, const QString& s) {
@@ -718,6 +719,25 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return toast->isVisible(); }));
         EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
         EXPECT_EQ(toast->accessibleName(), toast->text());
+        // It covers none of the window's controls, and reads well: WCAG's contrast ratio of
+        // its text on its background at least 4.5.
+        for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!c->isWindow() && c->isVisible()) {
+                EXPECT_FALSE(QRect(c->mapToGlobal(QPoint()), c->size())
+                                 .intersects(toast->frameGeometry()))
+                    << c->objectName();
+            }
+        }
+        const auto luminance = [](const QColor& colour) {
+            const auto linear = [](double c) {
+                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                   0.0722 * linear(colour.blueF());
+        };
+        const double text = luminance(toast->palette().color(QPalette::WindowText));
+        const double back = luminance(toast->palette().color(QPalette::Window));
+        EXPECT_GE((std::max(text, back) + 0.05) / (std::min(text, back) + 0.05), 4.5);
         if (w == osc2) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
         }
