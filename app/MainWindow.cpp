@@ -126,7 +126,12 @@ void MainWindow::wire(ui::SoundView& window) {
 }
 
 void MainWindow::showSoundView() {
+    const bool fresh = soundWindow_.existing() == nullptr;
     ui::SoundView& view = soundWindow_.show();
+    if (fresh) {
+        // Placed once shown, when the frame the window manager adds is known.
+        view.placeBeside(*this);
+    }
     if (lastPlayed_) {
         view.showSound(model_->document().generator().waves(), *lastPlayed_);
     }
@@ -392,6 +397,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     ending_ = true;
     repeatTimer_->stop();
+    // The Sound window opens again at the next start if it is open now.
+    if (ui::SoundView* view = soundWindow_.existing(); view != nullptr && view->isVisible()) {
+        view->programEnding();
+    }
     event->accept();
     QCoreApplication::quit();
 }

@@ -7,8 +7,8 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>

@@ -14,10 +14,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -222,7 +224,8 @@ SoundView::SoundView()
     addKeyboardMenu(*this);
 
     connect(&watcher_, &QFutureWatcherBase::finished, this, &SoundView::analysisDone);
-    if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {
+    placed_ = restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+    if (!placed_) {
         resize(860, 600);
     }
 }
@@ -249,10 +252,39 @@ void SoundView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) {
         QSettings settings;
-        settings.setValue(kOpenKey, false);
+        settings.setValue(kOpenKey, programEnding_);
         settings.setValue(kGeometryKey, saveGeometry());
-        emit closedByUser();
+        if (!programEnding_) {
+            emit closedByUser();
+        }
     }
+}
+
+void SoundView::placeBeside(const QWidget& window) {
+    if (placed_) {
+        return;
+    }
+    placed_ = true;
+    const QRect main = window.frameGeometry();
+    const QScreen* screen = window.screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : main;
+    constexpr int kGap = 8;
+    constexpr QSize kSmallest(400, 300);
+    const QSize frame = frameGeometry().size() - size(); // the window manager's frame
+    const QRect right(QPoint(main.right() + 1 + kGap, main.top()), size() + frame);
+    const QRect below(QPoint(main.left(), main.bottom() + 1 + kGap), size() + frame);
+    QRect place = room.contains(right) ? right : below;
+    if (!room.contains(place)) {
+        // Below, made smaller to fit the room left there, but not too small to read.
+        place.setSize(QSize(std::max(kSmallest.width(), std::min(place.width(), room.width())),
+                            std::max(kSmallest.height(), room.bottom() - place.top() + 1)));
+        place.moveLeft(std::clamp(place.left(), room.left(),
+                                  std::max(room.left(), room.right() + 1 - place.width())));
+        place.moveTop(std::clamp(place.top(), room.top(),
+                                 std::max(room.top(), room.bottom() + 1 - place.height())));
+    }
+    resize(place.size() - frame);
+    move(place.topLeft());
 }
 
 void SoundView::showSound(const synth::Waves& waves,

@@ -161,13 +161,11 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
     const QStringList told{
         "a sine", "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine",
         "noise",  "times Divide",      "divided by Divide",   "divided by twice Divide"};
-    const QStringList inShort{"a sine",     "tangent of a sine", "oscillator 1's sine",
-                              "oscillator 1's cosine", "noise", "multiplied",
-                              "divided",    "divided and halved"};
+    const QStringList inShort{
+        "a sine",     "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine", "noise",
+        "multiplied", "divided",           "divided and halved"};
     const auto say = [&](char code) { return told[QString("st1cn*/2").indexOf(QChar(code))]; };
-    const auto brief = [&](char code) {
-        return inShort[QString("st1cn*/2").indexOf(QChar(code))];
-    };
+    const auto brief = [&](char code) { return inShort[QString("st1cn*/2").indexOf(QChar(code))]; };
     QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("CmdOsc3", "FrmOsc3")};
     for (int j = 0; j < 3; ++j) {
         for (int k = 0; k < 5; ++k) {
@@ -181,8 +179,7 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
             }
             const char phase = kinds[j][3 * k + 1];
             EXPECT_TRUE(about.toLower().contains(brief(wave)) &&
-                        about.contains(", " + brief(phase) + ".") &&
-                        about.split(' ').size() <= 15)
+                        about.contains(", " + brief(phase) + ".") && about.split(' ').size() <= 15)
                 << about;
             EXPECT_TRUE(
                 (wave == 't' || !about.contains("tangent")) &&

@@ -723,8 +723,8 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
         // its text on its background at least 4.5.
         for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (!c->isWindow() && c->isVisible()) {
-                EXPECT_FALSE(QRect(c->mapToGlobal(QPoint()), c->size())
-                                 .intersects(toast->frameGeometry()))
+                EXPECT_FALSE(
+                    QRect(c->mapToGlobal(QPoint()), c->size()).intersects(toast->frameGeometry()))
                     << c->objectName();
             }
         }
