@@ -10,6 +10,18 @@
 
 namespace tarmel::cli {
 
+namespace {
+
+// An option where the folder's name should be means the name was left out.
+std::string folderName(const std::string& value) {
+    if (value.empty() || value.starts_with('-')) {
+        return "--output-dir needs the folder to write to, not '" + value + "'";
+    }
+    return {};
+}
+
+} // namespace
+
 std::optional<int> runBatch(int argc, const char* const* argv) {
     bool batch = false;
     for (int i = 1; i < argc; ++i) {
@@ -31,9 +43,10 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
         ->required()
         ->expected(1, -1)
         ->type_name("FILE ...");
-    app.add_option("--output-dir", folder, "folder to write the sound files to; it must exist")
+    app.add_option("--output-dir", folder,
+                   "folder to write the sound files to; made with its parents if missing")
         ->required()
-        ->check(CLI::ExistingDirectory)
+        ->check(folderName)
         ->type_name("DIR");
     app.add_option("--format", format, "wav, flac or aiff (default wav)")
         ->check(CLI::IsMember({"wav", "flac", "aiff"}))
@@ -45,6 +58,13 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     app.footer("Exit status: 0 all written, 1 a write failed, 2 bad input, a settings file "
                "refused or a sound file in the way (the other files are still written).");
     try {
+        // --help wins wherever it stands, even where a value is expected ("--output-dir --help").
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view arg(argv[i]);
+            if (arg == "--help" || arg == "-h") {
+                throw CLI::CallForHelp();
+            }
+        }
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
@@ -52,6 +72,14 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& e) {
         std::cerr << "tarmel-render: " << e.what() << " (see tarmel-render --output-dir --help)\n";
         return 2;
+    }
+    std::error_code madeError;
+    std::filesystem::create_directories(folder, madeError);
+    if (madeError) {
+        std::cerr << "tarmel-render: cannot make the folder " << folder << ": "
+                  << madeError.message()
+                  << "; check that its parent can be written, or give another --output-dir\n";
+        return 1;
     }
     std::vector<std::filesystem::path> files(settings.begin(), settings.end());
     explore::BatchProgress progress;
