@@ -35,6 +35,7 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     std::string folder;
     std::string format = "wav";
     bool force = false;
+    bool normalise = false;
     int jobs = 0;
     CLI::App app{"Renders each settings file, as one generate request computes it from the file's "
                  "controls and carried state, to DIR/NAME.wav (NAME the settings file's name).",
@@ -54,6 +55,8 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     app.add_option("--jobs", jobs, "files rendered side by side (default: one per core)")
         ->check(CLI::Range(1, 256))
         ->type_name("N");
+    app.add_flag("--normalise", normalise,
+                 "each file by its own gain, its loudest sample at -1 dBFS (29204 of 32767)");
     app.add_flag("--force", force, "replace sound files that exist");
     app.footer("Exit status: 0 all written, 1 a write failed, 2 bad input, a settings file "
                "refused or a sound file in the way (the other files are still written).");
@@ -83,8 +86,11 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     }
     std::vector<std::filesystem::path> files(settings.begin(), settings.end());
     explore::BatchProgress progress;
-    const auto failures = explore::exportBatch(explore::batchItems(files, folder, "." + format),
-                                               force, jobs, progress);
+    auto items = explore::batchItems(files, folder, "." + format);
+    for (auto& item : items) {
+        item.normalise = normalise;
+    }
+    const auto failures = explore::exportBatch(items, force, jobs, progress);
     int status = 0;
     for (const auto& f : failures) {
         std::cerr << "tarmel-render: " << f.message << "\n";
