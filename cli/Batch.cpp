@@ -56,7 +56,8 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
         ->check(CLI::Range(1, 256))
         ->type_name("N");
     app.add_flag("--normalise", normalise,
-                 "each file by its own gain, its loudest sample at -1 dBFS (29204 of 32767)");
+                 "normalise each file by its own gain: its loudest sample at -1 dBFS (29204 of "
+                 "32767)");
     app.add_flag("--force", force, "replace sound files that exist");
     app.footer("Exit status: 0 all written, 1 a write failed, 2 bad input, a settings file "
                "refused or a sound file in the way (the other files are still written).");
@@ -81,7 +82,8 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     if (madeError) {
         std::cerr << "tarmel-render: cannot make the folder " << folder << ": "
                   << madeError.message()
-                  << "; check that its parent can be written, or give another --output-dir\n";
+                  << "; check the path and that its parent folder can be written, or give another "
+                     "--output-dir\n";
         return 1;
     }
     std::vector<std::filesystem::path> files(settings.begin(), settings.end());
