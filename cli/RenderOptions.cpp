@@ -158,12 +158,15 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "start from a settings file saved by tarmel (.tarmel), carried state "
                    "included; the options above then change single values of it")
         ->type_name("FILE");
+    app.add_flag("--normalise", req.normalise,
+                 "raise or lower the sound file by one gain until its loudest sample is at "
+                 "-1 dBFS (29204 of 32767), as the window's export can");
     app.add_flag("--force", req.force, "replace the files written if they exist");
     app.set_version_flag("--version", "tarmel-render " TARMEL_VERSION,
                          "print the version and exit");
     app.footer("Many settings files at once, side by side on every core:\n"
                "  tarmel-render --settings A.tarmel B.tarmel ... --output-dir DIR [--format NAME] "
-               "[--jobs N] [--force]\n"
+               "[--jobs N] [--normalise] [--force]\n"
                "Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {

@@ -445,25 +445,7 @@ std::string settingsText(const Settings& s) {
 }
 
 void writeSettings(const std::filesystem::path& file, const Settings& settings) {
-    const std::string text = settingsText(settings);
-    writeAtomically(file, true, [&](int fd) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0) {
-                const int err = errno;
-                ::close(fd);
-                throw FileError("cannot write " + file.string() + ": " + std::strerror(err));
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        const bool synced = ::fsync(fd) == 0;
-        const int err = errno;
-        if (::close(fd) != 0 || !synced) {
-            throw FileError("cannot write " + file.string() + ": " +
-                            std::strerror(synced ? errno : err));
-        }
-    });
+    writeBytesAtomically(file, true, settingsText(settings));
 }
 
 } // namespace tarmel::files
