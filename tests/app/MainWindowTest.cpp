@@ -398,6 +398,25 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     click("Cmdstop");
     EXPECT_FALSE(control<QTimer>("Timer2")->isActive());
 
+    // Behind an error message too: with the noise never at rest (pitch 4, its ratio 16), every
+    // block would bring a new sound, yet none comes while the message waits; after it, they do.
+    setValue("VScroll1", 4);
+    QWidget* osc2 = topLevel("FrmOsc2");
+    control<QAbstractSlider>("sliderharmon(2)", osc2)->setValue(16);
+    click("ChkFm(2)", osc2);
+    click("Cmdstart");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 0") > 3; }));
+    Events behindError;
+    QTimer::singleShot(50, [&] { takeEvents(); });
+    QTimer::singleShot(300, [&] {
+        behindError = takeEvents();
+        qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Ok)->click();
+    });
+    window_.openSettings(QStringLiteral("/nonexistent/none.tarmel"));
+    EXPECT_EQ(behindError, Events{}) << "nothing played behind the error message";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 0") > 3; }));
+    click("Cmdstop");
+
     // A failing tick ends the repetition and says so once.
     const QStringList seen = answering(QMessageBox::Ok, [&] {
         click("Cmdstart");
