@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
 #include <algorithm>
 #include <map>
 
@@ -193,6 +194,14 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
             focusOrder[c.tab] = control;
         }
         auto* label = qobject_cast<QLabel*>(control);
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            // A caption is read whole: the font gets smaller until it fits its box.
+            QFont font = button->font();
+            while (!captionFits(*button) && font.pointSizeF() - 0.25 >= 6.0) {
+                font.setPointSizeF(font.pointSizeF() - 0.25);
+                button->setFont(font);
+            }
+        }
         if (c.kind == ControlKind::Paragraph) {
             paragraphs.push_back(label);
         } else if (label != nullptr && !label->text().isEmpty() && !label->font().bold()) {
@@ -228,6 +237,20 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
         focusOrder.begin()->second->setFocus();
     }
     makeAccessible(window, layout);
+}
+
+bool captionFits(const QAbstractButton& button) {
+    // A check box's text beside the style's indicator and spacing; a button's text inside the
+    // style's margins on both sides.
+    const QStyle& style = *button.style();
+    const QFontMetrics metrics(button.font());
+    const int text = metrics.horizontalAdvance(button.text());
+    const int needed =
+        qobject_cast<const QCheckBox*>(&button) != nullptr
+            ? style.pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &button) +
+                  style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &button) + text
+            : text + 2 * style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+    return needed <= button.width() && metrics.height() <= button.height();
 }
 
 double fittingPointSize(const QLabel& label) {

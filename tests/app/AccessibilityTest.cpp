@@ -8,6 +8,7 @@
 #include <QAbstractSlider>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -289,6 +290,31 @@ TEST_F(AccessibilityTest, ArrowKeysMoveEveryBarAsItsArrowButtonsDo) {
             EXPECT_EQ(bar->value(), high) << how << ": not past the end";
         }
     }
+}
+
+// Every caption of a button or box fits its box whole, in every window: the style's indicator,
+// its spacing and the text's width for a box; the text and the style's margins for a button.
+TEST_F(AccessibilityTest, EveryCaptionFitsItsBox) {
+    QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("Cmdhelp", "Dialog")};
+    int measured = 0;
+    for (QWidget* w : windows) {
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+            if (b->text().isEmpty() || b->window() != w) {
+                continue;
+            }
+            QStyle* style = b->style();
+            const int text = QFontMetrics(b->font()).horizontalAdvance(b->text());
+            const int needed =
+                qobject_cast<QCheckBox*>(b) != nullptr
+                    ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
+                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b) + text
+                    : text + 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+            EXPECT_LE(needed, b->width()) << b->objectName() << " " << b->text();
+            EXPECT_LE(QFontMetrics(b->font()).height(), b->height()) << b->objectName();
+            ++measured;
+        }
+    }
+    EXPECT_GE(measured, 21); // 11 buttons and 8 boxes on the main window, 5 boxes, OK
 }
 
 // Right-click on a bar and Shift+F10 anywhere open the window's own menu, the same in every
