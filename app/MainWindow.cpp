@@ -10,6 +10,7 @@
 #include "synth/Pitch.h"
 #include "ui/Controls.h"
 #include "ui/KeyMap.h"
+#include "ui/Toast.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSlider>
 #include <QTimer>
 
@@ -31,6 +33,11 @@ namespace {
 // only checks that the sound output is still there.
 constexpr int kRepeatPeriod = 1;
 constexpr int kQuietRepeatPeriod = 500;
+
+// Where the menu is: there is no menu bar, and the help text does not say.
+const QString kMenuHint =
+    QStringLiteral("The right mouse button, the Menu key or Shift+F10 opens the menu: save and "
+                   "open settings, export, undo, random, presets and the Sound window.");
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -71,6 +78,7 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
         pitchReadouts_[i]->clear();
     }
     keyboardActiveLabel_ = ui::child<QLabel>(*this, QStringLiteral("Lblkeys"));
+    setAccessibleDescription(kMenuHint);
 
     repeatTimer_ = new QTimer(this);
     repeatTimer_->setObjectName(QStringLiteral("Timer2"));
@@ -145,6 +153,15 @@ void MainWindow::load() {
     openSound();
     // "generate" holds the focus when the window opens: Space or Enter plays at once.
     ui::child<QPushButton>(*this, QStringLiteral("Play"))->setFocus();
+}
+
+void MainWindow::showFirstStartHint() {
+    QSettings settings;
+    if (settings.value(QStringLiteral("hints/menuShown"), false).toBool()) {
+        return;
+    }
+    settings.setValue(QStringLiteral("hints/menuShown"), true);
+    ui::Toast::show(*this, kMenuHint);
 }
 
 bool MainWindow::event(QEvent* event) {

@@ -54,6 +54,8 @@ public:
     void seedDraws(uint64_t seed);
     // Opens the Sound window, or brings it to the front, showing the last sound played.
     void showSoundView();
+    // At the first start only: a short message that says where the menu is.
+    void showFirstStartHint();
 
     // The sound the windows show and play: the controls' values and the carried state.
     SoundModel& model() { return *model_; }

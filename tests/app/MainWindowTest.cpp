@@ -28,6 +28,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -349,6 +350,23 @@ TEST_F(MainWindowTest, OpensOnGenerateAndKeyboardActiveFollowsTheLetters) {
     EXPECT_FALSE(label->isVisible()) << "the help window";
     activate(&window_);
     EXPECT_TRUE(label->isVisible());
+}
+
+// The first start only says where the menu is; the main window's description always does.
+TEST_F(MainWindowTest, TheFirstStartSaysWhereTheMenuIs) {
+    const QString hint = "The right mouse button, the Menu key or Shift+F10 opens the menu: save "
+                         "and open settings, export, undo, random, presets and the Sound window.";
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window_)->text(QAccessible::Description),
+              hint);
+    QSettings().remove("hints/menuShown");
+    window_.showFirstStartHint();
+    auto* toast = window_.findChild<ui::Toast*>();
+    ASSERT_NE(toast, nullptr);
+    EXPECT_TRUE(toast->isVisible());
+    EXPECT_EQ(toast->text(), hint);
+    toast->hide();
+    window_.showFirstStartHint(); // the next start
+    EXPECT_FALSE(toast->isVisible());
 }
 
 TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure) {
