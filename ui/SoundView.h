@@ -69,10 +69,14 @@ private:
     void setView(const PictureView& view);
     void showReadout(QPointF at);
     void savePictureAs();
+    // The top of the waveform's level axis for a sound and the traces drawn on their own.
+    double levelFor(const analysis::SoundAnalysis& sound,
+                    const std::array<bool, synth::kOscillators>& traces) const;
 
     Picture* picture_ = nullptr;
     std::array<QCheckBox*, synth::kOscillators> traceBoxes_{};
     QSpinBox* floor_ = nullptr;
+    QCheckBox* fitLevel_ = nullptr;
     QLabel* readout_ = nullptr;
     PictureView view_;
     std::shared_ptr<const analysis::SoundAnalysis> shown_;

@@ -122,14 +122,24 @@ TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
                   .arg(anchor / 44.1, 0, 'f', 2)
                   .arg(level)
                   .arg(level / 32768.0, 0, 'f', 3));
+    // The whole second, its level axis fitted to the note: a plain sine from the start state
+    // peaks at 1500, so the axis ends at the next of 1, 2, 5 times a power of ten, 2000.
+    ui::PictureView whole;
+    whole.levelTop = 2000;
     QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
-    EXPECT_EQ(view->pictureView(), ui::PictureView{});
+    EXPECT_EQ(view->pictureView(), whole);
     // The same from the keyboard, around the middle: + zooms in, Home shows the second.
     QTest::keyClick(picture, Qt::Key_Plus);
     EXPECT_NEAR(view->pictureView().end - view->pictureView().begin, 44100 * 0.8, 1e-6);
     EXPECT_NEAR(view->pictureView().begin, 44100 * 0.1, 1e-6);
     QTest::keyClick(picture, Qt::Key_Home);
+    EXPECT_EQ(view->pictureView(), whole);
+    // Full scale again, and back.
+    auto* fit = view->findChild<QCheckBox*>(QStringLiteral("SoundFitLevel"));
+    fit->setChecked(false);
     EXPECT_EQ(view->pictureView(), ui::PictureView{});
+    fit->setChecked(true);
+    EXPECT_EQ(view->pictureView(), whole);
 }
 
 // tarmel-render --picture: an 800 x 500 PNG (or an SVG) that an image reader opens, showing the

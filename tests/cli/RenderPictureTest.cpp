@@ -95,5 +95,16 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
     EXPECT_NEAR(sum / count, want, 1.0);
 }
 
+// The fitted level axis ends at the first of 1, 2 and 5 times a power of ten at or above the
+// peak; silence and anything beyond 20000 get full scale.
+TEST(FittingLevel, StepsOfOneTwoFiveUpToFullScale) {
+    const std::pair<int, double> cases[] = {
+        {0, 32768},   {1, 1},        {2, 2},         {3, 5},         {1500, 2000},  {2000, 2000},
+        {2001, 5000}, {5001, 10000}, {20000, 20000}, {20001, 32768}, {32767, 32768}};
+    for (const auto& [peak, top] : cases) {
+        EXPECT_EQ(ui::fittingLevel(peak), top) << peak;
+    }
+}
+
 } // namespace
 } // namespace tarmel::cli
