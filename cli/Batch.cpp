@@ -59,7 +59,10 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
                                                force, jobs, progress);
     int status = 0;
     for (const auto& f : failures) {
-        std::cerr << "tarmel-render: " << f.message << "\n";
+        std::cerr << "tarmel-render: " << f.message
+                  << (f.kind == explore::BatchFailure::Kind::Exists ? " (use --force to replace it)"
+                                                                    : "")
+                  << "\n";
         status = std::max(status, f.kind == explore::BatchFailure::Kind::Failed ? 1 : 2);
     }
     if (!failures.empty()) {
