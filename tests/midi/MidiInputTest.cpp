@@ -1,6 +1,7 @@
 // The MIDI input's watcher over a port layer made for the test (the ALSA sequencer needs a kernel
 // this machine may not have): which outputs --midi lets in, outputs announced later, and what the
-// user is told. Then the real thing on a private JACK server with the dummy back end.
+// user is told. Then the real thing on a private JACK server with the dummy back end, and on the
+// ALSA sequencer where the kernel has one.
 #include "midi/MidiInput.h"
 
 #include <RtMidi.h>
@@ -11,6 +12,7 @@
 #include <jack/jack.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -243,6 +245,44 @@ TEST(MidiInputOnJack, ConnectsWantedSendersAnnouncedLaterAndHearsTheirNotes) {
     EXPECT_FALSE(jack.linked("drums:drums"));
     const std::lock_guard lock(mutex);
     EXPECT_EQ(pitches, std::vector<int16_t>{440}) << "note 69 is A4";
+}
+
+// The same on the ALSA sequencer, where the kernel offers one (snd-seq; no sound card needed):
+// JACK is sent to a server that does not run. Notes are sent until one arrives, so the test does
+// not depend on when the connection is made.
+TEST(MidiInputOnAlsa, ConnectsWantedSendersAnnouncedLaterAndHearsTheirNotes) {
+    if (access("/dev/snd/seq", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
+    }
+    setenv("JACK_DEFAULT_SERVER", ("tarmel-none-" + std::to_string(getpid())).c_str(), 1);
+    std::mutex mutex;
+    std::vector<int16_t> pitches;
+    Notices notices;
+    const MidiInput input(
+        {"keys"},
+        [&](int16_t pitch) {
+            const std::lock_guard lock(mutex);
+            pitches.push_back(pitch);
+        },
+        notices.handler());
+    ASSERT_TRUE(waitFor([&] { return notices.now().size() == 1; })) << "the port is not open";
+    std::map<std::string, std::unique_ptr<RtMidiOut>> senders;
+    for (const std::string name : {"drums", "keys"}) {
+        senders[name] = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
+        senders[name]->openVirtualPort(name);
+    }
+    EXPECT_TRUE(waitFor([&] {
+        std::vector<unsigned char> note{0x90, 57, 100};
+        senders["drums"]->sendMessage(&note);
+        note[1] = 69;
+        senders["keys"]->sendMessage(&note);
+        const std::lock_guard lock(mutex);
+        return !pitches.empty();
+    }));
+    unsetenv("JACK_DEFAULT_SERVER");
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(std::set<int16_t>(pitches.begin(), pitches.end()), std::set<int16_t>{440})
+        << "note 69 from keys, none of note 57 from drums";
 }
 
 } // namespace
