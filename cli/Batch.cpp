@@ -38,7 +38,8 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     app.add_option("--format", format, "wav, flac or aiff (default wav)")
         ->check(CLI::IsMember({"wav", "flac", "aiff"}))
         ->type_name("FORMAT");
-    app.add_option("--jobs", jobs, "files rendered side by side (default: one per core)")
+    app.add_option("--jobs", jobs,
+                   "files rendered side by side (default, and at most, one per core)")
         ->check(CLI::Range(1, 256))
         ->type_name("N");
     app.add_flag("--force", force, "replace sound files that exist");
