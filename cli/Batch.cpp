@@ -52,7 +52,8 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     app.add_option("--format", format, "wav, flac or aiff (default wav)")
         ->check(CLI::IsMember({"wav", "flac", "aiff"}))
         ->type_name("FORMAT");
-    app.add_option("--jobs", jobs, "files rendered side by side (default: one per core)")
+    app.add_option("--jobs", jobs,
+                   "files rendered side by side (default, and at most, one per core)")
         ->check(CLI::Range(1, 256))
         ->type_name("N");
     app.add_flag("--normalise", normalise,
@@ -95,7 +96,10 @@ std::optional<int> runBatch(int argc, const char* const* argv) {
     const auto failures = explore::exportBatch(items, force, jobs, progress);
     int status = 0;
     for (const auto& f : failures) {
-        std::cerr << "tarmel-render: " << f.message << "\n";
+        std::cerr << "tarmel-render: " << f.message
+                  << (f.kind == explore::BatchFailure::Kind::Exists ? " (use --force to replace it)"
+                                                                    : "")
+                  << "\n";
         status = std::max(status, f.kind == explore::BatchFailure::Kind::Failed ? 1 : 2);
     }
     if (!failures.empty()) {
