@@ -7,18 +7,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QWidget>
-#include <thread>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tarmel::app {
 
@@ -101,6 +100,13 @@ void Explorer::addSeparator() {
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     actions_.append(separator);
+}
+
+Explorer::~Explorer() {
+    if (exporting_ != nullptr) {
+        exporting_->progress.stop = true;
+        exporting_->watcher.waitForFinished();
+    }
 }
 
 QAction* Explorer::addAction(const QString& text, const QString& help,
@@ -309,6 +315,10 @@ void Explorer::saveAsPreset() {
 }
 
 void Explorer::exportAllPresets() {
+    if (exporting_ != nullptr) {
+        exporting_->dialog->raise();
+        return;
+    }
     presets_.rescan();
     if (presets_.presets().empty()) {
         throw Refusal("There are no presets to export.");
@@ -322,69 +332,79 @@ void Explorer::exportAllPresets() {
     for (const auto& p : presets_.presets()) {
         files.push_back(p.file);
     }
-    const auto items = explore::batchItems(files, pathOf(folder), ".wav");
+    auto items = explore::batchItems(files, pathOf(folder), ".wav");
     int existing = 0;
     for (const auto& item : items) {
         existing += std::filesystem::exists(item.output) ? 1 : 0;
     }
-    if (existing > 0 &&
-        QMessageBox::question(window_.widget, QStringLiteral("Export all presets"),
-                              QStringLiteral("%1 of the %2 sound files exist in this folder. "
-                                             "Replace them?")
-                                  .arg(existing)
-                                  .arg(items.size()),
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes) {
+    // What to write: asked in plain sight, the files in the way named.
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Export all presets"),
+                    existing > 0 ? QStringLiteral("%1 of the %2 sound files exist in this folder. "
+                                                  "Replace them?")
+                                       .arg(existing)
+                                       .arg(items.size())
+                                 : QStringLiteral("Write the sounds of the %1 presets to %2?")
+                                       .arg(items.size())
+                                       .arg(folder),
+                    QMessageBox::Yes | QMessageBox::No, window_.widget);
+    ask.setDefaultButton(existing > 0 ? QMessageBox::No : QMessageBox::Yes);
+    auto* normalise = new QCheckBox(QStringLiteral("Normalise each to -1 dBFS"), &ask);
+    normalise->setObjectName(QStringLiteral("exportAllNormalise"));
+    normalise->setChecked(normaliseAll_);
+    ask.setCheckBox(normalise);
+    if (ask.exec() != QMessageBox::Yes) {
         return;
     }
-
-    QProgressDialog dialog(QStringLiteral("Exporting the presets…"), QStringLiteral("Cancel"), 0,
-                           static_cast<int>(items.size()), window_.widget);
-    dialog.setWindowTitle(QStringLiteral("Export all presets"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
-    dialog.setValue(0);
-    explore::BatchProgress progress;
-    std::vector<explore::BatchFailure> failures;
-    bool done = false;
-    QEventLoop loop;
-    std::thread worker([&] {
-        failures = explore::exportBatch(items, true, 0, progress);
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
-    });
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &dialog, [&] {
-        if (dialog.wasCanceled()) {
-            progress.stop = true;
-        } else {
-            dialog.setValue(progress.finished.load());
-        }
-    });
-    poll.start(50);
-    while (!done) {
-        loop.exec();
+    normaliseAll_ = normalise->isChecked();
+    for (auto& item : items) {
+        item.normalise = normaliseAll_;
     }
-    worker.join();
-    poll.stop();
-    const int finished = progress.finished.load();
-    dialog.reset();
+
+    // Rendered on the synth's pool while the window goes on; the dialog shows the count.
+    auto job = std::make_unique<Exporting>();
+    job->folder = folder;
+    job->total = static_cast<int>(items.size());
+    job->dialog = new QProgressDialog(QStringLiteral("Exporting the presets…"),
+                                      QStringLiteral("Cancel"), 0, job->total, window_.widget);
+    job->dialog->setWindowTitle(QStringLiteral("Export all presets"));
+    job->dialog->setAccessibleName(QStringLiteral("Exporting the presets"));
+    job->dialog->setWindowModality(Qt::WindowModal);
+    job->dialog->setMinimumDuration(0);
+    job->dialog->setAutoClose(false);
+    job->dialog->setAutoReset(false);
+    job->dialog->setValue(0);
+    explore::BatchProgress* progress = &job->progress;
+    connect(job->dialog, &QProgressDialog::canceled, this, [progress] { progress->stop = true; });
+    QProgressDialog* dialog = job->dialog;
+    progress->onFinished = [dialog](int finished) {
+        QMetaObject::invokeMethod(
+            dialog, [dialog, finished] { dialog->setValue(std::max(dialog->value(), finished)); });
+    };
+    connect(&job->watcher, &QFutureWatcherBase::finished, this,
+            [this] { window_.guarded([this] { exportFinished(); }); });
+    job->watcher.setFuture(QtConcurrent::run([items = std::move(items), progress] {
+        return explore::exportBatch(items, true, 0, *progress);
+    }));
+    exporting_ = std::move(job);
+}
+
+void Explorer::exportFinished() {
+    const std::unique_ptr<Exporting> job = std::move(exporting_);
+    const std::vector<explore::BatchFailure> failures = job->watcher.result();
+    const int finished = job->progress.finished.load();
+    job->dialog->deleteLater();
+    const int failed = static_cast<int>(failures.size());
     QString report;
-    if (progress.stop.load() && finished < static_cast<int>(items.size())) {
+    if (job->progress.stop.load() && finished < job->total) {
         report = QStringLiteral("Export cancelled: %1 of %2 presets were exported to %3.")
-                     .arg(finished - static_cast<int>(failures.size()))
-                     .arg(items.size())
-                     .arg(folder);
+                     .arg(finished - failed)
+                     .arg(job->total)
+                     .arg(job->folder);
     } else {
         report = QStringLiteral("%1 of %2 presets were exported to %3.")
-                     .arg(static_cast<int>(items.size() - failures.size()))
-                     .arg(items.size())
-                     .arg(folder);
+                     .arg(job->total - failed)
+                     .arg(job->total)
+                     .arg(job->folder);
     }
     for (const auto& f : failures) {
         report += QStringLiteral("\n\n") + textOf(f.message);

@@ -5,18 +5,22 @@
 #pragma once
 
 #include "app/SoundModel.h"
+#include "explore/BatchExport.h"
 #include "explore/Draws.h"
 #include "explore/History.h"
 #include "explore/PresetLibrary.h"
 #include "files/Settings.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
 class QMenu;
+class QProgressDialog;
 class QWidget;
 
 namespace tarmel::app {
@@ -33,6 +37,8 @@ public:
     };
 
     Explorer(SoundModel& model, Window window, QObject* parent = nullptr);
+    // An export under way is stopped, its files being written finished whole.
+    ~Explorer() override;
 
     // The menu entries, in menu order, for the context menus of every window.
     const QList<QAction*>& actions() const { return actions_; }
@@ -59,6 +65,8 @@ private:
     void fillPresetMenu();
     void saveAsPreset();
     void exportAllPresets();
+    // The export's result, told once it ended.
+    void exportFinished();
     QAction* addAction(const QString& text, const QString& help, void (Explorer::*handler)());
     // A line between groups of entries.
     void addSeparator();
@@ -75,6 +83,18 @@ private:
     explore::Draws draws_{explore::Draws::clockSeed()};
     explore::PresetLibrary presets_;
     std::optional<std::size_t> presetIndex_;
+
+    // An export of all presets under way: its progress, shared with the pool's threads (the
+    // count and the stop flag are atomics), the dialog on the UI thread and the watcher.
+    struct Exporting {
+        QString folder;
+        int total = 0;
+        explore::BatchProgress progress;
+        QProgressDialog* dialog = nullptr; // a child of the window, deleted when it ends
+        QFutureWatcher<std::vector<explore::BatchFailure>> watcher;
+    };
+    std::unique_ptr<Exporting> exporting_;
+    bool normaliseAll_ = false; // the last export's choice, offered again
 };
 
 } // namespace tarmel::app
