@@ -126,6 +126,11 @@ int parallelThreadCount() {
 }
 
 void runChunks(int chunks, const std::function<void(int)>& work) {
+    if (chunks == 1) {
+        // Nothing to share: run it here, beside other callers' work instead of after it.
+        work(0);
+        return;
+    }
     pool().run(chunks, work);
 }
 
