@@ -195,19 +195,36 @@ std::vector<sound::Controls> soundsAround(const sound::Controls& base,
             out.push_back(c);
         }
     }
-    // A sine times a sine sounds at the sum and the difference of their frequencies: a peak is
-    // a modulator at its distance from pitch 1, or at the peak itself.
-    for (const SpectralPeak& peak : strongest) {
-        for (const double hz : {peak.hz, std::fabs(peak.hz - p)}) {
-            if (hz < 1) {
-                continue;
+    // A sine times a sine sounds at the sum and the difference of their frequencies: a modulator
+    // of an oscillator heard may sound at a peak, at a peak's distance from the oscillator's
+    // pitch, or at half the distance of two peaks.
+    for (int o = 1; o <= synth::kOscillators; ++o) {
+        if (!base.play[static_cast<std::size_t>(o - 1)]) {
+            continue;
+        }
+        const int carrier = o == 1 ? p : p + base.offsets[static_cast<std::size_t>(o - 2)];
+        std::vector<double> frequencies;
+        for (std::size_t i = 0; i < strongest.size(); ++i) {
+            frequencies.push_back(strongest[i].hz);
+            frequencies.push_back(std::fabs(strongest[i].hz - carrier));
+            // Two peaks either side of a component that a modulator multiplies.
+            for (std::size_t j = i + 1; j < strongest.size(); ++j) {
+                frequencies.push_back(0.5 * std::fabs(strongest[i].hz - strongest[j].hz));
             }
-            for (int m = 1; m <= synth::kModulatorsPerOscillator; ++m) {
-                for (const auto& [f, h] : closestSettings(1, m, p, hz)) {
-                    sound::Controls c = base;
-                    c.modulators[static_cast<std::size_t>(m - 1)] = {true, static_cast<int16_t>(f),
-                                                                     static_cast<int16_t>(h)};
-                    out.push_back(c);
+        }
+        for (const double hz : frequencies) {
+            {
+                if (hz < 1) {
+                    continue;
+                }
+                for (int m = 1; m <= synth::kModulatorsPerOscillator; ++m) {
+                    for (const auto& [f, h] : closestSettings(o, m, p, hz)) {
+                        sound::Controls c = base;
+                        c.modulators[static_cast<std::size_t>(
+                            (o - 1) * synth::kModulatorsPerOscillator + m - 1)] = {
+                            true, static_cast<int16_t>(f), static_cast<int16_t>(h)};
+                        out.push_back(c);
+                    }
                 }
             }
         }

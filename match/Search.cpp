@@ -24,8 +24,9 @@ constexpr std::size_t kChildren = 48;
 constexpr int kStallRounds = 6;
 constexpr double kCrossing = 0.25;
 constexpr int kPeaks = 6;
-// Pitches guessed around in the second round: one per this many renders of the budget, at least
-// four.
+// Rounds of guesses after the first sounds, each around the best sound of as many pitches as the
+// budget allows: one per this many renders in the first, half as many in the second...
+constexpr long long kGuessRounds = 3;
 constexpr int kRendersPerGuessedPitch = 100;
 
 struct Scored {
@@ -58,13 +59,22 @@ public:
         std::vector<sound::Controls> candidates;
         if (rounds_ == 0) {
             candidates = startingSounds(target_.samples);
-        } else if (rounds_ == 1) {
-            // Guesses around the pitches that sounded closest.
-            const auto guessed = static_cast<std::size_t>(
-                std::max(4, evaluator_.budget() / kRendersPerGuessedPitch));
-            for (std::size_t i = 0; i < std::min(guessed, firstRanking_.size()); ++i) {
-                const std::vector<sound::Controls> around =
-                    soundsAround(firstRanking_[i].controls, peaks_);
+        } else if (rounds_ <= kGuessRounds) {
+            // Guesses around the sounds of the round before that came closest, the best one of
+            // each pitch 1: a sound half found (one modulator of two) may still be far from the
+            // target, but it is the closest at its pitch.
+            const auto guessed = static_cast<std::size_t>(std::max(
+                4, evaluator_.budget() / (kRendersPerGuessedPitch * static_cast<int>(rounds_))));
+            std::vector<int> pitches;
+            for (const Scored& s : lastRanking_) {
+                if (pitches.size() == guessed) {
+                    break;
+                }
+                if (std::find(pitches.begin(), pitches.end(), s.controls.pitch1) != pitches.end()) {
+                    continue;
+                }
+                pitches.push_back(s.controls.pitch1);
+                const std::vector<sound::Controls> around = soundsAround(s.controls, peaks_);
                 candidates.insert(candidates.end(), around.begin(), around.end());
             }
         } else if (stall_ == kStallRounds) {
@@ -86,17 +96,15 @@ public:
         ++rounds_;
         const std::vector<double> distances = evaluator_.measure(candidates);
         const double before = best_.distance;
+        lastRanking_.clear();
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             if (std::isfinite(distances[i])) {
-                population_.push_back({canonical(candidates[i]), distances[i]});
+                lastRanking_.push_back({canonical(candidates[i]), distances[i]});
             }
         }
-        if (rounds_ == 1) {
-            firstRanking_ = population_;
-            std::stable_sort(
-                firstRanking_.begin(), firstRanking_.end(),
-                [](const Scored& a, const Scored& b) { return a.distance < b.distance; });
-        }
+        population_.insert(population_.end(), lastRanking_.begin(), lastRanking_.end());
+        std::stable_sort(lastRanking_.begin(), lastRanking_.end(),
+                         [](const Scored& a, const Scored& b) { return a.distance < b.distance; });
         select();
         if (!population_.empty() && population_.front().distance < best_.distance) {
             best_ = population_.front();
@@ -180,7 +188,7 @@ private:
     int attack_ = 0;
     long long rounds_ = 0;
     std::vector<Scored> population_;
-    std::vector<Scored> firstRanking_; // the starting sounds, the closest first
+    std::vector<Scored> lastRanking_; // the sounds of the last round, the closest first
     Scored best_{sound::startControls(), INFINITY};
     int stall_ = 0;
 };
