@@ -14,10 +14,10 @@ namespace tarmel::match {
 
 namespace {
 
-// Frames of each size one every four frame lengths: a quarter of the frames tells candidates
-// apart as well (the loudness curve follows the whole second), at a quarter of the cost.
+// Frames of each size one every eight frame lengths: an eighth of the frames tells candidates
+// apart as well (the loudness curve follows the whole second), at an eighth of the cost.
 constexpr std::array<int, 3> kSizes{256, 1024, 4096};
-constexpr int kSpacing = 4;
+constexpr int kSpacing = 8;
 constexpr int kPeakResolution = 2; // index of 4096 in kSizes
 constexpr int kLoudnessFrame = 441;
 constexpr double kLoudnessWeight = 0.5;

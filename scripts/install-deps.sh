@@ -22,7 +22,7 @@ build=(
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
-# checkers, clang-format and git.
+# checkers, clang-format and git; espeak-ng speaks the vowel the match benchmark matches.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -31,6 +31,7 @@ test=(
     python3-pyatspi at-spi2-core dbus-daemon
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     clang-format git
+    espeak-ng
 )
 
 packages=("${build[@]}")
