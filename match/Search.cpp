@@ -25,8 +25,7 @@ constexpr int kStallRounds = 6;
 constexpr double kCrossing = 0.25;
 constexpr int kPeaks = 6;
 // Rounds of guesses after the first sounds, each around the best sound of as many pitches as the
-// budget allows: one per this many renders in the first, half as many in the second... At small
-// budgets the guesses take most of it: they find more sounds exactly than refinement does.
+// budget allows: one per this many renders in the first, half as many in the second...
 constexpr long long kGuessRounds = 3;
 constexpr int kRendersPerGuessedPitch = 100;
 
@@ -58,7 +57,6 @@ public:
             return false;
         }
         std::vector<sound::Controls> candidates;
-        const bool sweeping = !climbing_ && stall_ == kStallRounds + 1 && rounds_ > kGuessRounds;
         if (rounds_ == 0) {
             candidates = startingSounds(target_.samples);
         } else if (rounds_ <= kGuessRounds) {
@@ -79,10 +77,8 @@ public:
                 const std::vector<sound::Controls> around = soundsAround(s.controls, peaks_);
                 candidates.insert(candidates.end(), around.begin(), around.end());
             }
-        } else if (stall_ == kStallRounds || climbing_) {
-            // Single steps from the best, again and again while they lead somewhere better.
+        } else if (stall_ == kStallRounds) {
             candidates = neighbours(population_.front().controls);
-            climbing_ = true;
         } else if (stall_ == kStallRounds + 1) {
             candidates = sweepOfOneModulator(population_.front().controls);
         } else if (stall_ > kStallRounds + 1) {
@@ -113,19 +109,7 @@ public:
         if (!population_.empty() && population_.front().distance < best_.distance) {
             best_ = population_.front();
         }
-        const bool better = best_.distance < before;
-        if (climbing_) {
-            // A climb that found something better goes on; one that did not counts as the
-            // stalled round it was.
-            climbing_ = better;
-            stall_ = better ? kStallRounds : kStallRounds + 1;
-        } else {
-            // A modulator's sweep that found something better is followed by a climb.
-            stall_ = better ? (sweeping ? kStallRounds : 0) : stall_ + 1;
-        }
-        if (rounds_ == kGuessRounds + 1) {
-            stall_ = kStallRounds; // the guesses done, climb from the best of them
-        }
+        stall_ = best_.distance < before ? 0 : stall_ + 1;
         return true;
     }
 
@@ -207,7 +191,6 @@ private:
     std::vector<Scored> lastRanking_; // the sounds of the last round, the closest first
     Scored best_{sound::startControls(), INFINITY};
     int stall_ = 0;
-    bool climbing_ = false; // the last round tried the best sound's neighbours
 };
 
 } // namespace
