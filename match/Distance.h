@@ -1,6 +1,6 @@
 // The distance the search minimises between the target and a candidate's heard second:
-//   the mean absolute difference of log-magnitude spectra (dB) at three resolutions
-//   (frames of 256, 1024 and 4096 samples, one every eight frame lengths), averaged over the three,
+//   the mean absolute difference of log-magnitude spectra (dB) at three resolutions (frames of
+//   256, 1024 and 4096 samples, one every eight frame lengths), averaged over the three,
 // + half the mean absolute difference of the loudness curve (dB, 100 frames of 10 ms),
 // + the distance in semitones between the strongest peaks of the two averaged spectra (4096),
 //   at most 24.

@@ -8,12 +8,12 @@
 #include "match/Evaluator.h"
 #include "match/Variation.h"
 #include "synth/Synthesizer.h"
+#include "synth/fast/Parallel.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <numeric>
-#include <thread>
 
 namespace tarmel::match {
 
@@ -38,7 +38,7 @@ int threadsFor(int jobs) {
     if (jobs > 0) {
         return jobs;
     }
-    return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    return synth::parallelThreadCount(); // the cores this process may run on
 }
 
 class Strategy {
