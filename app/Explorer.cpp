@@ -3,10 +3,10 @@
 
 #include "app/ErrorGuard.h"
 #include "explore/BatchExport.h"
+#include "ui/Toast.h"
 
-#include <QAbstractSlider>
 #include <QAction>
-#include <QCheckBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -24,9 +24,6 @@ namespace tarmel::app {
 
 namespace {
 
-// A step of one control ends once the control has rested this long.
-constexpr int kIdleMilliseconds = 800;
-
 std::filesystem::path pathOf(const QString& file) {
     return std::filesystem::path(file.toStdString());
 }
@@ -42,25 +39,15 @@ QString menuText(const std::string& text) {
 
 } // namespace
 
-Explorer::Explorer(Window window, QObject* parent)
-    : QObject(parent), window_(std::move(window)), presets_([] {
+Explorer::Explorer(SoundModel& model, Window window, QObject* parent)
+    : QObject(parent), model_(model), window_(std::move(window)), presets_([] {
           std::vector<std::filesystem::path> folders;
           for (const QString& folder : presetFolders()) {
               folders.push_back(pathOf(folder));
           }
           return folders;
       }()) {
-    idle_ = new QTimer(this);
-    idle_->setSingleShot(true);
-    idle_->setInterval(kIdleMilliseconds);
-    connect(idle_, &QTimer::timeout, this, [this] {
-        // A thumb still held down keeps its step open.
-        if (!lastSlider_.isNull() && lastSlider_->isSliderDown()) {
-            idle_->start();
-            return;
-        }
-        seal();
-    });
+    connect(&model_, &SoundModel::changed, this, &Explorer::record);
 
     const QString carried =
         QStringLiteral(" The modulators' carried outputs and the noise generator stay as they "
@@ -77,6 +64,7 @@ Explorer::Explorer(Window window, QObject* parent)
                                 carried,
                             &Explorer::redo);
     redoAction_->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    addSeparator();
     addAction(QStringLiteral("Random"),
               QStringLiteral("Sets every control to a random value and plays the sound."),
               &Explorer::randomSound);
@@ -84,6 +72,7 @@ Explorer::Explorer(Window window, QObject* parent)
               QStringLiteral("Changes one to three values a little and plays the sound."),
               &Explorer::mutateSound);
 
+    addSeparator();
     presetMenu_ = new QMenu(QStringLiteral("Presets"), window_.widget);
     connect(presetMenu_, &QMenu::aboutToShow, this, [this] { fillPresetMenu(); });
     actions_.append(presetMenu_->menuAction());
@@ -106,6 +95,12 @@ Explorer::Explorer(Window window, QObject* parent)
               QStringLiteral("Writes the sound of every preset to a WAV file in a folder."),
               &Explorer::exportAllPresets);
     updateActions();
+}
+
+void Explorer::addSeparator() {
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    actions_.append(separator);
 }
 
 QAction* Explorer::addAction(const QString& text, const QString& help,
@@ -149,113 +144,50 @@ QStringList Explorer::presetFolders() {
 // The history.
 
 void Explorer::start() {
-    history_.emplace(explore::soundOf(window_.current()));
-    pending_.clear();
-    wholeChange_ = false;
+    history_.emplace(model_.document().controls());
     updateActions();
 }
 
-void Explorer::watch(QWidget& window) {
-    for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
-        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] {
-            lastSlider_ = slider;
-            changed(slider);
-        });
-        connect(slider, &QAbstractSlider::sliderReleased, this, [this] { seal(); });
-    }
-    for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
-        connect(box, &QCheckBox::toggled, this, [this, box] { changed(box); });
-    }
-}
-
-void Explorer::windowDiscarded() {
-    wholeChange_ = true;
-    changed(nullptr);
-}
-
-void Explorer::changed(QObject* control) {
-    if (restoring_ || !history_) {
+void Explorer::record(const sound::Change& change) {
+    if (!history_ || change.fromHistory) {
         return;
     }
-    if (control != nullptr) {
-        pending_.insert(reinterpret_cast<std::uintptr_t>(control));
-    }
-    // Checked once the handler that changed the control has ended: the controls then stand
-    // where the change leaves them, and the changes of one handler make one step.
-    if (!checkQueued_) {
-        checkQueued_ = true;
-        QTimer::singleShot(0, this, [this] { checkChanges(); });
-    }
-    idle_->start();
-}
-
-void Explorer::checkChanges() {
-    checkQueued_ = false;
-    if (!history_ || (pending_.isEmpty() && !wholeChange_)) {
-        return;
-    }
-    const bool one = pending_.size() == 1 && !wholeChange_;
-    const std::uintptr_t control = one ? *pending_.begin() : explore::History::kWholeChange;
-    window_.guarded(
-        [this, control] { history_->record(explore::soundOf(window_.current()), control); });
-    // The controls of a step already recorded stay open for merging until sealed.
-    pending_.clear();
-    if (!one) {
+    switch (change.kind) {
+    case sound::Change::Kind::Control:
+        // Changes of one control in one gesture merge into one step; a change in no gesture
+        // (a screen reader's, say) is a step of its own.
+        history_->record(model_.document().controls(),
+                         change.gesture == 0 ? explore::History::kWholeChange
+                                             : change.gesture * sound::kControlCount +
+                                                   static_cast<uint64_t>(change.control));
+        break;
+    case sound::Change::Kind::Whole:
+    case sound::Change::Kind::Opened:
         history_->seal();
-    }
-    wholeChange_ = false;
-    updateActions();
-}
-
-void Explorer::seal() {
-    checkChanges();
-    if (history_) {
+        history_->record(model_.document().controls(), explore::History::kWholeChange);
         history_->seal();
-    }
-}
-
-void Explorer::settingsApplied() {
-    if (restoring_ || !history_) {
+        break;
+    case sound::Change::Kind::Outputs:
         return;
     }
-    checkQueued_ = false;
-    pending_.clear();
-    history_->seal();
-    history_->record(explore::soundOf(window_.current()), explore::History::kWholeChange);
-    history_->seal();
-    wholeChange_ = false;
     updateActions();
 }
 
 void Explorer::undo() {
-    seal();
     if (history_) {
-        if (const auto sound = history_->undo()) {
-            restore(*sound);
+        if (const auto controls = history_->undo()) {
+            model_.document().setControls(*controls, true);
         }
     }
+    updateActions();
 }
 
 void Explorer::redo() {
-    seal();
     if (history_) {
-        if (const auto sound = history_->redo()) {
-            restore(*sound);
+        if (const auto controls = history_->redo()) {
+            model_.document().setControls(*controls, true);
         }
     }
-}
-
-void Explorer::restore(const explore::Sound& sound) {
-    restoring_ = true;
-    try {
-        window_.apply(explore::withSound(window_.current(), sound));
-    } catch (...) {
-        restoring_ = false;
-        throw;
-    }
-    restoring_ = false;
-    pending_.clear();
-    wholeChange_ = false;
     updateActions();
 }
 
@@ -267,13 +199,12 @@ void Explorer::updateActions() {
 // Random and mutate.
 
 void Explorer::randomSound() {
-    window_.apply(explore::withSound(window_.current(), draws_.random()));
+    model_.document().setControls(draws_.random());
     window_.play();
 }
 
 void Explorer::mutateSound() {
-    const files::Settings now = window_.current();
-    window_.apply(explore::withSound(now, draws_.mutate(explore::soundOf(now))));
+    model_.document().setControls(draws_.mutate(model_.document().controls()));
     window_.play();
 }
 
@@ -290,6 +221,9 @@ void Explorer::fillPresetMenu() {
         }
         QAction* action = category->addAction(menuText(list[i].name));
         action->setToolTip(textOf(list[i].file.string()));
+        // The preset on now is ticked.
+        action->setCheckable(true);
+        action->setChecked(presetIndex_ == i);
         connect(action, &QAction::triggered, this,
                 [this, i] { window_.guarded([this, i] { openPreset(i); }); });
     }
@@ -312,10 +246,17 @@ void Explorer::fillPresetMenu() {
 
 void Explorer::openPreset(std::size_t index) {
     const explore::Preset preset = presets_.presets().at(index);
-    // Read and checked whole before anything changes, as an opened file is.
-    window_.apply(files::readSettings(preset.file));
+    // Read and checked whole before anything changes, as an opened file is; a preset brings its
+    // own carried state, as every settings file does.
+    const files::Settings settings = files::readSettings(preset.file);
+    model_.document().open(settings, settings.state);
     presetIndex_ = index;
     window_.play();
+    // Which preset is on, said where the user is and to the screen reader.
+    QWidget* shownOn = QApplication::activeWindow();
+    ui::Toast::show(shownOn != nullptr && !shownOn->isModal() ? *shownOn : *window_.widget,
+                    QStringLiteral("Preset: ") + textOf(preset.name) + QStringLiteral(" (") +
+                        textOf(preset.category) + QStringLiteral(")"));
 }
 
 void Explorer::stepPreset(int step) {
@@ -335,7 +276,7 @@ void Explorer::stepPreset(int step) {
 }
 
 void Explorer::saveAsPreset() {
-    const files::Settings now = window_.current();
+    const files::Settings now = settingsOf(model_.document());
     bool ok = false;
     const QString name =
         QInputDialog::getText(window_.widget, QStringLiteral("Save as preset"),

@@ -30,14 +30,7 @@ using namespace tarmel;
 
 // The random sound of a seed, as the window's Random button draws it.
 sound::Controls drawnSound(uint64_t seed) {
-    const explore::Sound s = explore::Draws(seed).random();
-    sound::Controls c;
-    c.pitch1 = s.pitch1;
-    c.offsets = s.offsets;
-    c.attack = s.attack;
-    c.play = s.play;
-    c.modulators = s.modulators;
-    return c;
+    return explore::Draws(seed).random();
 }
 
 match::Target targetOf(const std::vector<int16_t>& heard) {

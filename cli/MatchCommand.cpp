@@ -57,11 +57,7 @@ private:
 
 files::Settings settingsOf(const sound::Controls& c, const std::string& name) {
     files::Settings s;
-    s.pitch1 = c.pitch1;
-    s.offsets = c.offsets;
-    s.attack = c.attack;
-    s.play = c.play;
-    s.modulators = c.modulators;
+    static_cast<sound::Controls&>(s) = c;
     s.name = name; // the carried state stays at its start: the match is heard from start-up
     return s;
 }

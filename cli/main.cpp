@@ -6,6 +6,7 @@
 #include "cli/MatchCommand.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
+#include "files/Normalise.h"
 #include "files/SoundFile.h"
 #include "synth/Errors.h"
 #include "ui/SoundPicture.h"
@@ -102,7 +103,10 @@ int main(int argc, char** argv) {
         } else {
             waves = cli::renderWaves(req);
         }
-        const std::vector<int16_t> samples = synth::heardMix(*waves, cli::heardOscillators(req));
+        std::vector<int16_t> samples = synth::heardMix(*waves, cli::heardOscillators(req));
+        if (req.normalise) {
+            samples = files::normalised(samples);
+        }
         if (req.output.empty()) {
             // Only the picture.
         } else if (toStdout) {

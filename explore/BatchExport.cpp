@@ -1,6 +1,7 @@
 // The batch export: a shared index of the next item, taken by each thread in turn.
 #include "explore/BatchExport.h"
 
+#include "files/Normalise.h"
 #include "files/Settings.h"
 #include "files/SoundFile.h"
 #include "synth/Errors.h"
@@ -23,8 +24,12 @@ std::optional<BatchFailure> exportOne(const BatchItem& item, bool replace) {
         const files::Settings s = files::readSettings(item.settings);
         synth::SynthState state = s.state;
         auto waves = std::make_unique<synth::Waves>();
-        synth::generate(files::parametersOf(s), state, *waves);
-        files::writeSoundFile(item.output, synth::heardMix(*waves, s.play), replace);
+        synth::generate(sound::parametersOf(s), state, *waves);
+        std::vector<int16_t> samples = synth::heardMix(*waves, s.play);
+        if (item.normalise) {
+            samples = files::normalised(samples);
+        }
+        files::writeSoundFile(item.output, samples, replace);
     } catch (const files::SettingsError& e) {
         return BatchFailure{item.settings, e.what(), BatchFailure::Kind::Refused};
     } catch (const files::FileExistsError&) {

@@ -13,6 +13,7 @@ namespace tarmel::explore {
 struct BatchItem {
     std::filesystem::path settings; // a .tarmel file
     std::filesystem::path output;   // the sound file to write, its format by extension
+    bool normalise = false;         // its loudest sample at -1 dBFS (files/Normalise.h)
 };
 
 struct BatchFailure {

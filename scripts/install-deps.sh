@@ -22,7 +22,8 @@ build=(
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
-# checkers, clang-format and git; espeak-ng speaks the vowel the match benchmark matches.
+# checkers, python3 and sox (the documented commands are run as written), clang-format and git;
+# espeak-ng speaks the vowel the match benchmark matches.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -30,6 +31,7 @@ test=(
     xvfb xdotool x11-utils xauth libx11-dev
     python3-pyatspi at-spi2-core dbus-daemon
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
+    python3 sox
     clang-format git
     espeak-ng
 )

@@ -1,9 +1,10 @@
 // Undo, redo, random, mutate and the presets through the main window's menu and keys, offscreen
 // on the recording sound output. Expected settings are the texts "Save settings…" wrote before.
 #include "MainWindowFixture.h"
-#include "explore/Sound.h"
 #include "files/SoundFile.h"
+#include "sound/Controls.h"
 #include "ui/Controls.h"
+#include "ui/Toast.h"
 
 #include <QtWidgets>
 #include <fstream>
@@ -139,13 +140,29 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     const int plays = log_->count("play 0") + log_->count("play 1");
     const auto press = [this](Qt::Key key, const char* preset) {
         QTest::keyClick(&window_, key, Qt::AltModifier);
-        EXPECT_EQ(explore::soundOf(files::parseSettings(saved(true), "saved")),
-                  explore::soundOf(files::readSettings(shipped() / preset)))
+        EXPECT_EQ(sound::Controls(files::parseSettings(saved(true), "saved")),
+                  sound::Controls(files::readSettings(shipped() / preset)))
             << preset;
     };
     press(Qt::Key_PageDown, "tubular-bell.tarmel");
     press(Qt::Key_PageDown, "laser.tarmel");
+    // Which preset is on: said in a message, and ticked in the menu, alone.
+    const auto* toast = window_.findChild<ui::Toast*>();
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->text(), "Preset: Laser (Effects)");
+    QMenu* presets = action("Presets")->menu();
+    emit presets->aboutToShow();
+    QStringList ticked;
+    for (const QAction* category : presets->actions()) {
+        for (const QAction* preset : category->menu()->actions()) {
+            if (preset->isChecked()) {
+                ticked << category->text() + "/" + preset->text();
+            }
+        }
+    }
+    EXPECT_EQ(ticked, QStringList{"Effects/Laser"});
     press(Qt::Key_PageUp, "tubular-bell.tarmel");
+    EXPECT_EQ(toast->text(), "Preset: Tubular Bell (Bells)");
     press(Qt::Key_PageUp, "snare-hit.tarmel");
     EXPECT_EQ(log_->count("play 0") + log_->count("play 1"), plays + 4);
     // Saved as a preset: in the user's folder, listed under "My presets".

@@ -16,14 +16,18 @@ namespace {
 namespace fs = std::filesystem;
 
 void write(const fs::path& file, std::string name, std::string category, int16_t pitch = 98) {
-    files::writeSettings(file, {.pitch1 = pitch, .state = {}, .name = name, .category = category});
+    files::Settings s;
+    s.pitch1 = pitch;
+    s.name = std::move(name);
+    s.category = std::move(category);
+    files::writeSettings(file, s);
 }
 
 // The second a preset plays: its oscillators heard, from its carried state.
 std::vector<int16_t> rendered(const files::Settings& s) {
     synth::SynthState state = s.state;
     auto waves = std::make_unique<synth::Waves>();
-    synth::generate(files::parametersOf(s), state, *waves);
+    synth::generate(sound::parametersOf(s), state, *waves);
     return synth::heardMix(*waves, s.play);
 }
 
