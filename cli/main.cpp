@@ -3,6 +3,7 @@
 // offscreen platform.
 #include "analysis/Analysis.h"
 #include "cli/Batch.h"
+#include "cli/MatchCommand.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
 #include "files/Normalise.h"
@@ -71,6 +72,9 @@ void drawPicture(const tarmel::cli::RenderRequest& req, const tarmel::synth::Wav
 int main(int argc, char** argv) {
     using namespace tarmel;
     if (const auto status = cli::runBatch(argc, argv)) {
+        return *status;
+    }
+    if (const auto status = cli::runMatch(argc, argv)) {
         return *status;
     }
     const auto parsed = cli::parseRenderOptions(argc, argv);

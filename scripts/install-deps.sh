@@ -22,7 +22,8 @@ build=(
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
-# checkers, python3 and sox (the documented commands are run as written), clang-format and git.
+# checkers, python3 and sox (the documented commands are run as written), clang-format and git;
+# espeak-ng speaks the vowel the match benchmark matches.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -32,6 +33,7 @@ test=(
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     python3 sox
     clang-format git
+    espeak-ng
 )
 
 packages=("${build[@]}")
