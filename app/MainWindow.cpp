@@ -6,6 +6,7 @@
 #include "app/ControlBinding.h"
 #include "app/ErrorGuard.h"
 #include "app/Explorer.h"
+#include "app/SoundMatcher.h"
 #include "app/Trace.h"
 #include "synth/Pitch.h"
 #include "ui/Controls.h"

@@ -28,6 +28,7 @@ class QTimer;
 namespace tarmel::app {
 
 class Explorer;
+class SoundMatcher;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -141,6 +142,7 @@ private:
     QList<QAction*> fileActions_;        // the context menu, shared by the oscillator windows
     ui::ExportChoice exportChoice_;      // the last export's choice, offered again
     std::unique_ptr<Explorer> explorer_; // undo, random, mutate, presets
+    std::unique_ptr<SoundMatcher> matcher_; // match a sound
 
     std::array<QLabel*, synth::kOscillators> pitchReadouts_{};
     QLabel* keyboardActiveLabel_ = nullptr;

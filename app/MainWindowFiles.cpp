@@ -3,6 +3,7 @@
 #include "app/ErrorGuard.h"
 #include "app/Explorer.h"
 #include "app/MainWindow.h"
+#include "app/SoundMatcher.h"
 #include "files/Normalise.h"
 #include "files/SoundFile.h"
 #include "sound/RenderCommand.h"
@@ -70,8 +71,16 @@ void MainWindow::addFileActions() {
         separator->setSeparator(true);
         fileActions_.append(separator);
     };
+    matcher_ = std::make_unique<SoundMatcher>(
+        *model_,
+        SoundMatcher::Window{this, [this] { generateSound(); },
+                             [this](const std::function<void()>& handler) { guarded(handler); }});
     separate();
-    fileActions_.append(explorer_->actions());
+    // Match a sound joins random and mutate, the other ways to a new sound.
+    QList<QAction*> exploring = explorer_->actions();
+    const auto mutate = std::ranges::find(exploring, QStringLiteral("Mutate"), &QAction::text);
+    exploring.insert(mutate + 1, matcher_->action());
+    fileActions_.append(exploring);
     separate();
     add(QStringLiteral("Show sound view"), &MainWindow::showSoundView);
     setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -323,7 +323,7 @@ TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
     // The entries as the screen reader test lists them.
     const QStringList menu =
         QStringLiteral("Save settings…,Open settings…,Export sound…,Copy render command,|,Undo,"
-                       "Redo,|,Random,Mutate,|,Presets,Next preset,Previous preset,"
+                       "Redo,|,Random,Mutate,Match a sound…,|,Presets,Next preset,Previous preset,"
                        "Save as preset…,Export all presets…,|,Show sound view")
             .split(',');
     QWidget* osc3 = open("CmdOsc3", "FrmOsc3");

@@ -265,5 +265,63 @@ TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundAndCancelKeepsWhatIsW
     }
 }
 
+// "Match a sound…" searches while the window goes on, with an accessible progress dialog; a
+// cancelled search changes nothing when the user says so, and otherwise its sound is applied as
+// one step of undo and played.
+TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAsked) {
+    // A recording no setting makes exactly (noise from a fixed linear congruential sequence),
+    // so that the search runs until it is cancelled.
+    const QTemporaryDir dir;
+    const QString target = dir.filePath("noise.wav");
+    std::vector<int16_t> noise(44100);
+    uint32_t x = 12345;
+    for (auto& v : noise) {
+        x = x * 1664525u + 1013904223u;
+        v = static_cast<int16_t>(static_cast<int>(x >> 20) - 2048);
+    }
+    files::writeSoundFile(target.toStdString(), noise, true);
+    const std::string before = saved(true);
+    for (const bool keep : {false, true}) {
+        const int plays = log_->count("play 0") + log_->count("play 1") + log_->count("play 2");
+        QString dialogName;
+        bool asked = false;
+        QTimer timer;
+        timer.callOnTimeout([&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                test::acceptFile(*dialog, target);
+            } else if (auto* progress = qobject_cast<QProgressDialog*>(modal)) {
+                QAccessibleInterface* a = QAccessible::queryAccessibleInterface(progress);
+                dialogName = a->text(QAccessible::Name);
+                progress->findChild<QPushButton*>()->click();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal);
+                       box != nullptr && box->isVisible()) {
+                asked = box->text().startsWith("The search was cancelled");
+                box->button(keep ? QMessageBox::Yes : QMessageBox::No)->click();
+            }
+        });
+        timer.start(5);
+        action("Match a sound…")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return asked; }, 30000));
+        timer.stop();
+        QTest::qWait(20);
+        EXPECT_EQ(dialogName, "Matching noise.wav");
+        window_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+        const int played =
+            log_->count("play 0") + log_->count("play 1") + log_->count("play 2") - plays;
+        if (!keep) {
+            EXPECT_EQ(saved(true), before) << "nothing changed";
+            EXPECT_EQ(played, 0);
+        } else {
+            EXPECT_NE(saved(), before.substr(0, before.find("[state]")));
+            EXPECT_GE(played, 1) << "the match plays";
+            // One step back is where the search began.
+            choose(action("Undo"));
+            EXPECT_EQ(saved(), before.substr(0, before.find("[state]")));
+        }
+    }
+}
+
 } // namespace
 } // namespace tarmel

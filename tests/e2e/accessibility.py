@@ -23,7 +23,8 @@ import pyatspi  # noqa: E402
 MAIN_TITLE = "Brennick  Tarmel1.0"
 FOCUSABLE_ROLES = {"push button", "check box", "slider", "scroll bar"}
 MENU = ["Save settings…", "Open settings…", "Export sound…", "Copy render command", "Undo", "Redo",
-        "Random", "Mutate", "Presets", "Next preset", "Previous preset", "Save as preset…",
+        "Random", "Mutate", "Match a sound…", "Presets", "Next preset", "Previous preset",
+        "Save as preset…",
         "Export all presets…", "Show sound view"]
 failures = []
 

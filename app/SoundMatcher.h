@@ -1,0 +1,58 @@
+// "Match a sound…": a recording chosen, the search for the settings that sound closest run on
+// the pool's threads while the window goes on, its progress shown with the best distance so far,
+// and the best sound applied as one undo step and played. The search itself is the match
+// library's.
+#pragma once
+
+#include "app/SoundModel.h"
+#include "match/Search.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QProgressDialog;
+class QWidget;
+
+namespace tarmel::app {
+
+class SoundMatcher : public QObject {
+    Q_OBJECT
+
+public:
+    struct Window {
+        QWidget* widget;                                           // for dialogs
+        std::function<void()> play;                                // as "generate" does
+        std::function<void(const std::function<void()>&)> guarded; // runs a handler safely
+    };
+
+    SoundMatcher(SoundModel& model, Window window, QObject* parent = nullptr);
+    // A search under way is stopped and waited for.
+    ~SoundMatcher() override;
+
+    QAction* action() const { return action_; }
+    // Searches for a match of file; the result arrives later, unless the file is refused at once.
+    void match(const QString& file);
+
+private:
+    void chooseAndMatch();
+    void finished();
+
+    SoundModel& model_;
+    Window window_;
+    QAction* action_ = nullptr;
+
+    // A search under way: its progress and cancel flag shared with the search's thread.
+    struct Running {
+        QString name;
+        std::atomic<bool> cancel{false};
+        QProgressDialog* dialog = nullptr; // a child of the window, deleted when it ends
+        QFutureWatcher<match::MatchResult> watcher;
+    };
+    std::unique_ptr<Running> running_;
+};
+
+} // namespace tarmel::app
