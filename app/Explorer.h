@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/SoundModel.h"
+#include "app/WindowHooks.h"
 #include "explore/BatchExport.h"
 #include "explore/Draws.h"
 #include "explore/History.h"
@@ -29,12 +30,7 @@ class Explorer : public QObject {
     Q_OBJECT
 
 public:
-    // What the explorer asks of the main window.
-    struct Window {
-        QWidget* widget;                                           // for dialogs
-        std::function<void()> play;                                // as "generate" does
-        std::function<void(const std::function<void()>&)> guarded; // runs a handler safely
-    };
+    using Window = WindowHooks;
 
     Explorer(SoundModel& model, Window window, QObject* parent = nullptr);
     // An export under way is stopped, its files being written finished whole.

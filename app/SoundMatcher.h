@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/SoundModel.h"
+#include "app/WindowHooks.h"
 #include "match/Search.h"
 
 #include <QFutureWatcher>
@@ -23,11 +24,7 @@ class SoundMatcher : public QObject {
     Q_OBJECT
 
 public:
-    struct Window {
-        QWidget* widget;                                           // for dialogs
-        std::function<void()> play;                                // as "generate" does
-        std::function<void(const std::function<void()>&)> guarded; // runs a handler safely
-    };
+    using Window = WindowHooks;
 
     SoundMatcher(SoundModel& model, Window window, QObject* parent = nullptr);
     // A search under way is stopped and waited for.
