@@ -17,12 +17,13 @@ build=(
     libcli11-dev
     libsleef-dev
     libkissfft-dev qt6-svg-dev
+    lv2-dev
     fonts-dejavu-core
 )
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
-# checkers, clang-format and git.
+# checkers, clang-format and git; the LV2 host library, validator tools and jalv for the plug-in.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -31,6 +32,7 @@ test=(
     python3-pyatspi at-spi2-core dbus-daemon
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
     clang-format git
+    liblilv-dev lilv-utils jalv sordi
 )
 
 packages=("${build[@]}")

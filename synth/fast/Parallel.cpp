@@ -126,6 +126,10 @@ int parallelThreadCount() {
 }
 
 void runChunks(int chunks, const std::function<void(int)>& work) {
+    if (chunks == 1) {
+        work(0);
+        return;
+    }
     pool().run(chunks, work);
 }
 

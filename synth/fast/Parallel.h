@@ -11,7 +11,8 @@ int parallelThreadCount();
 
 // Runs work(0) .. work(chunks - 1), each chunk once, on the calling thread and the pool's threads
 // (on the calling thread alone when the pool has none), and returns when every chunk has finished.
-// work must not throw. Calls from several threads run one after the other.
+// work must not throw. Calls from several threads run one after the other. One chunk runs on the
+// calling thread alone and never starts or waits for the pool, so such calls run side by side.
 void runChunks(int chunks, const std::function<void(int)>& work);
 
 // The first sample of chunk c when count samples are split into chunks nearly equal parts.
