@@ -127,6 +127,8 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
         return nullptr;
     }
     try {
+        // The control table is built on first use, with its strings: here, not in run().
+        sound::controls();
         return new Instance(rate, map, schedule);
     } catch (const std::exception&) {
         return nullptr;

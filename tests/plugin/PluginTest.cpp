@@ -243,7 +243,7 @@ TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
     std::string bad = saved;
     bad.replace(bad.find("[state]"), 7, "[state");
     ASSERT_TRUE(spoiled.restoreState(bad)); // lilv reads it; the plug-in refuses the text
-    first.send(0, {0xB0, 120, 0}); // the notes before fall silent
+    first.send(0, {0xB0, 120, 0});          // the notes before fall silent
     std::vector<std::vector<float>> next;
     for (Host* h : {&first, &second, &fresh, &spoiled}) {
         h->note(0, 70);
