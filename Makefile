@@ -52,6 +52,7 @@ bench: configure build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-sound-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
+	$(BUILD)/bench/tarmel-plugin-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
 # The package and its debugging symbols (tarmel-dbgsym_*.ddeb).
 package: build

@@ -3,6 +3,7 @@
 #include "tests/plugin/Host.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -121,13 +122,24 @@ void Host::send(uint64_t frame, std::vector<uint8_t> message) {
 LV2_Worker_Status Host::schedule(LV2_Worker_Schedule_Handle handle, uint32_t size,
                                  const void* data) {
     auto& host = *static_cast<Host*>(handle);
-    if (host.onWork != nullptr) {
-        host.onWork(true);
+    if (host.deferWork) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        host.deferred_.emplace_back(bytes, bytes + size);
+        return LV2_WORKER_SUCCESS;
     }
+    return host.work(size, data);
+}
+
+LV2_Worker_Status Host::work(uint32_t size, const void* data) {
+    if (onWork != nullptr) {
+        onWork(true);
+    }
+    const auto start = std::chrono::steady_clock::now();
     const LV2_Worker_Status status =
-        host.worker_->work(lilv_instance_get_handle(host.instance_), respond, &host, size, data);
-    if (host.onWork != nullptr) {
-        host.onWork(false);
+        worker_->work(lilv_instance_get_handle(instance_), respond, this, size, data);
+    lastWork_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (onWork != nullptr) {
+        onWork(false);
     }
     return status;
 }
@@ -160,10 +172,16 @@ void Host::runBlock(uint32_t frames, float* out) {
     if (onRun != nullptr) {
         onRun(true);
     }
+    const auto start = std::chrono::steady_clock::now();
     lilv_instance_run(instance_, frames);
+    lastRun_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (onRun != nullptr) {
         onRun(false);
     }
+    for (const auto& job : deferred_) {
+        work(static_cast<uint32_t>(job.size()), job.data());
+    }
+    deferred_.clear();
     for (const auto& r : responses_) {
         worker_->work_response(lilv_instance_get_handle(instance_), static_cast<uint32_t>(r.size()),
                                r.data());

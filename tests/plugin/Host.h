@@ -43,6 +43,13 @@ public:
     // Applies a preset of the bundle by its URI; false when lilv cannot load it.
     bool loadPreset(const std::string& uri);
 
+    // Worker jobs wait until the block has run, as on a worker thread that is done before the
+    // next block (live); otherwise they run at once, inside run() (offline).
+    bool deferWork = false;
+    // How long the last run() and the last worker job took, in seconds.
+    double lastRunSeconds() const { return lastRun_; }
+    double lastWorkSeconds() const { return lastWork_; }
+
     // Called around every run() of the plug-in and around every worker job.
     void (*onRun)(bool running) = nullptr;
     void (*onWork)(bool working) = nullptr;
@@ -56,6 +63,7 @@ private:
     static LV2_Worker_Status respond(LV2_Worker_Respond_Handle handle, uint32_t size,
                                      const void* data);
     void runBlock(uint32_t frames, float* out);
+    LV2_Worker_Status work(uint32_t size, const void* data);
 
     std::map<std::string, LV2_URID> ids_;
     std::vector<std::string> uris_;
@@ -70,6 +78,8 @@ private:
     std::vector<float> block_;
     std::multimap<uint64_t, std::vector<uint8_t>> pending_; // MIDI not yet sent, by frame
     std::vector<std::vector<uint8_t>> responses_;
+    std::vector<std::vector<uint8_t>> deferred_;
+    double lastRun_ = 0, lastWork_ = 0;
     uint64_t rendered_ = 0;
     uint32_t midiEvent_ = 0, sequence_ = 0, chunk_ = 0, frameTime_ = 0;
     uint32_t audioPort_ = 0, midiPort_ = 0;
