@@ -14,12 +14,6 @@ namespace {
 std::atomic<bool> inRun{false}, inWork{false};
 std::atomic<long> allocations{0};
 
-void count() {
-    if (inRun.load(std::memory_order_relaxed) && !inWork.load(std::memory_order_relaxed)) {
-        allocations.fetch_add(1, std::memory_order_relaxed);
-    }
-}
-
 int threads() {
     int n = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/task")) {
@@ -30,7 +24,17 @@ int threads() {
 
 } // namespace
 
+// The sanitizer build keeps its own allocator: there only the threads are counted.
 #if !defined(__SANITIZE_ADDRESS__)
+#define TARMEL_COUNTS_ALLOCATIONS 1
+namespace {
+void count() {
+    if (inRun.load(std::memory_order_relaxed) && !inWork.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+} // namespace
+
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
 extern "C" void* __libc_realloc(void*, std::size_t);
@@ -52,9 +56,6 @@ namespace tarmel::plugin::test {
 namespace {
 
 TEST(Plugin, RunAllocatesNothingAndStartsNoThread) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer owns the allocator";
-#endif
     const int before = threads();
     Host host;
     host.onRun = [](bool running) { inRun = running; };
@@ -69,8 +70,9 @@ TEST(Plugin, RunAllocatesNothingAndStartsNoThread) {
     host.note(9100, 69);
     allocations = 0;
     host.render(60000, {64, 256, 1024});
-    EXPECT_EQ(allocations.load(), 0);
     EXPECT_EQ(threads(), before);
+#ifdef TARMEL_COUNTS_ALLOCATIONS
+    EXPECT_EQ(allocations.load(), 0);
     // The counter counts: an allocation inside run() is seen.
     inRun = true;
     void* p = std::malloc(64);
@@ -78,6 +80,7 @@ TEST(Plugin, RunAllocatesNothingAndStartsNoThread) {
     std::free(p);
     inRun = false;
     EXPECT_EQ(allocations.load(), 1);
+#endif
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -159,6 +160,44 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
     }
 }
 
+TEST(Plugin, InstancesOnTwoThreadsKeepTheirOwnState) {
+    // Each instance computes its seconds inside its own run() on its own thread, at the same time.
+    const std::vector<std::vector<std::string>> boxes{{"o2m3_on", "play2"}, {"o1m3_on", "o1m5_on"}};
+    std::vector<std::vector<float>> want, got(boxes.size());
+    for (const auto& on : boxes) {
+        sound::Controls c = sound::startControls();
+        std::vector<Played> notes;
+        for (const std::string& symbol : on) {
+            sound::findSymbol(symbol)->set(c, 1);
+        }
+        for (int i = 0; i < 6; ++i) {
+            notes.push_back({static_cast<uint64_t>(i) * 11025, 48 + 5 * i, c});
+        }
+        synth::SynthState state;
+        want.push_back(expected(notes, 100000, state));
+    }
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < boxes.size(); ++t) {
+        threads.emplace_back([&, t] {
+            Host host;
+            for (const std::string& symbol : boxes[t]) {
+                host.set(symbol, 1);
+            }
+            for (int i = 0; i < 6; ++i) {
+                host.note(static_cast<uint64_t>(i) * 11025, 48 + 5 * i);
+            }
+            got[t] = host.render(100000, {256});
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    for (std::size_t t = 0; t < boxes.size(); ++t) {
+        std::string first;
+        EXPECT_EQ(countDifferences(got[t], want[t], first), 0) << "instance " << t << ": " << first;
+    }
+}
+
 TEST(Plugin, GainScalesInDecibels) {
     // +20 dB is ten times, -6.0206 dB half.
     synth::SynthState state;
@@ -175,26 +214,36 @@ TEST(Plugin, GainScalesInDecibels) {
     }
 }
 
-// The frequency of the highest peak between low and high hertz of a Hann-windowed sound, found on
-// a 0.01 Hz grid by evaluating the Fourier sum directly.
+// The frequency of the highest peak between low and high hertz of a Hann-windowed sound, found by
+// evaluating the Fourier sum directly on a 0.5 Hz grid and then on a 0.01 Hz grid around the best.
 double peakHertz(const std::vector<float>& sound, double rate, double low, double high) {
     const std::size_t n = sound.size();
-    double best = 0, bestPower = -1;
-    for (double f = low; f <= high; f += 0.01) {
-        std::complex<double> sum = 0;
+    std::vector<double> windowed(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        windowed[i] =
+            (0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(n))) * double(sound[i]);
+    }
+    const auto power = [&](double f) {
+        std::complex<double> sum = 0, turn = 1;
         const std::complex<double> step = std::polar(1.0, -2 * std::numbers::pi * f / rate);
-        std::complex<double> turn = 1;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double w = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(n));
-            sum += w * double(sound[i]) * turn;
+        for (double x : windowed) {
+            sum += x * turn;
             turn *= step;
         }
-        if (std::norm(sum) > bestPower) {
-            bestPower = std::norm(sum);
-            best = f;
+        return std::norm(sum);
+    };
+    const auto best = [&](double from, double to, double step) {
+        double at = from, most = -1;
+        for (double f = from; f <= to; f += step) {
+            if (const double p = power(f); p > most) {
+                most = p;
+                at = f;
+            }
         }
-    }
-    return best;
+        return at;
+    };
+    const double coarse = best(low, high, 0.5);
+    return best(coarse - 0.5, coarse + 0.5, 0.01);
 }
 
 TEST(Plugin, OtherRatesKeepLengthAndPitch) {
