@@ -163,7 +163,9 @@ void Host::runBlock(uint32_t frames, float* out) {
         ev->time.frames = static_cast<int64_t>(it->first - std::min(it->first, rendered_));
         ev->body.size = static_cast<uint32_t>(it->second.size());
         ev->body.type = midiEvent_;
-        std::memcpy(ev + 1, it->second.data(), it->second.size());
+        if (!it->second.empty()) {
+            std::memcpy(ev + 1, it->second.data(), it->second.size());
+        }
         used += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(ev->body.size);
     }
     pending_.erase(pending_.begin(), end);
