@@ -48,14 +48,16 @@ struct Instance {
           atomLiteral(map->map(map->handle, LV2_ATOM__Literal)),
           stateKey(map->map(map->handle, kStateKey)) {}
 
-    Engine engine;
-    Voices voices;
-    std::vector<float> discard; // worker: the sound of a note no voice could take
-    LV2_Worker_Schedule* schedule;
+    Engine engine; // the worker's (save and restore lock it)
+    Voices voices; // the audio thread's; a buffer is the worker's from start() to finish()
+    std::vector<float> discard;    // the worker's: the sound of a note no voice could take
+    LV2_Worker_Schedule* schedule; // null: the host has no worker, run() computes
+    // Set at instantiation, then only read.
     LV2_URID midiEvent;
     LV2_URID atomString;
     LV2_URID atomLiteral;
     LV2_URID stateKey;
+    // The ports, connected by the host and read by run().
     const LV2_Atom_Sequence* midi = nullptr;
     float* out = nullptr;
     const float* gain = nullptr;

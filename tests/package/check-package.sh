@@ -60,8 +60,10 @@ for lib in libsndfile1 qt6-qpa-plugins; do
 done
 
 # The packaged plug-in loads, with its presets, where hosts look for it.
-LV2_PATH="$work/root/usr/lib/lv2:/usr/lib/lv2" lv2info https://quorvane.org/lv2/tarmel |
-    grep -q 'Instrument Plugin' || fail "lv2info does not find the packaged plug-in"
+info=$(LV2_PATH="$work/root/usr/lib/lv2:/usr/lib/lv2" lv2info https://quorvane.org/lv2/tarmel) ||
+    fail "lv2info does not find the packaged plug-in"
+grep -q "Binary: *file://$work/root/usr/lib/lv2/tarmel.lv2/tarmel.so" <<<"$info" ||
+    fail "lv2info finds another copy of the plug-in than the packaged one: $info"
 
 "$work/root/usr/bin/tarmel-render" --pitch 220 --fm 1.3 -o "$work/a.wav" ||
     fail "packaged tarmel-render did not render"

@@ -54,7 +54,7 @@ constexpr std::size_t kMidiBytes = 1 << 16;
 
 } // namespace
 
-Host::Host(double rate) {
+Host::Host(double rate, bool worker) {
     map_.map = [](LV2_URID_Map_Handle h, const char* uri) {
         return static_cast<Host*>(h)->map(uri);
     };
@@ -65,7 +65,8 @@ Host::Host(double rate) {
     mapFeature_ = {LV2_URID__map, &map_};
     unmapFeature_ = {LV2_URID__unmap, &unmap_};
     scheduleFeature_ = {LV2_WORKER__schedule, &schedule_};
-    const LV2_Feature* features[] = {&mapFeature_, &unmapFeature_, &scheduleFeature_, nullptr};
+    const LV2_Feature* features[] = {&mapFeature_, &unmapFeature_,
+                                     worker ? &scheduleFeature_ : nullptr, nullptr};
     midiEvent_ = map(LV2_MIDI__MidiEvent);
     sequence_ = map(LV2_ATOM__Sequence);
     instance_ = lilv_plugin_instantiate(plugin(), rate, features);
@@ -248,8 +249,7 @@ std::string Host::saveState() {
     return result;
 }
 
-bool Host::restoreState(const std::string& text) {
-    LilvState* state = lilv_state_new_from_string(world(), &map_, text.c_str());
+bool Host::restore(LilvState* state) {
     if (state == nullptr) {
         return false;
     }
@@ -260,19 +260,16 @@ bool Host::restoreState(const std::string& text) {
     return true;
 }
 
+bool Host::restoreState(const std::string& text) {
+    return restore(lilv_state_new_from_string(world(), &map_, text.c_str()));
+}
+
 bool Host::loadPreset(const std::string& uri) {
     LilvNode* node = lilv_new_uri(world(), uri.c_str());
     lilv_world_load_resource(world(), node); // the preset's own file, named by the manifest
     LilvState* state = lilv_state_new_from_world(world(), &map_, node);
     lilv_node_free(node);
-    if (state == nullptr) {
-        return false;
-    }
-    PortAccess access{this, map(LV2_ATOM__Float), 0};
-    const LV2_Feature* features[] = {&mapFeature_, &unmapFeature_, nullptr};
-    lilv_state_restore(state, instance_, setPort, &access, 0, features);
-    lilv_state_free(state);
-    return true;
+    return restore(state);
 }
 
 } // namespace tarmel::plugin::test

@@ -21,7 +21,8 @@ const LilvPlugin* plugin();
 
 class Host {
 public:
-    explicit Host(double rate = 44100);
+    // worker: whether the host offers the LV2 Worker.
+    explicit Host(double rate = 44100, bool worker = true);
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -64,6 +65,8 @@ private:
                                      const void* data);
     void runBlock(uint32_t frames, float* out);
     LV2_Worker_Status work(uint32_t size, const void* data);
+    // Restores state (freed here) into the instance; false when there is none.
+    bool restore(LilvState* state);
 
     std::map<std::string, LV2_URID> ids_;
     std::vector<std::string> uris_;

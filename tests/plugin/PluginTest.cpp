@@ -20,7 +20,9 @@ namespace tarmel::plugin::test {
 namespace {
 
 using Blocks = std::vector<uint32_t>;
-const std::vector<Blocks> kBlockPatterns{{64}, {1, 7, 512}, {4096}, {1000, 3, 257}};
+// Block sizes in turn, and whether the host offers a worker (without one, run() computes).
+const std::vector<std::pair<Blocks, bool>> kBlockPatterns{
+    {{64}, true}, {{1, 7, 512}, true}, {{4096}, true}, {{1000, 3, 257}, true}, {{300}, false}};
 
 // A control change: the symbol, the value sent to the port, and the value the plug-in must use.
 using Change = std::tuple<std::string, float, int>;
@@ -139,8 +141,8 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
     }
     synth::SynthState state;
     const std::vector<float> want = expected(played, total, state);
-    for (const Blocks& blocks : kBlockPatterns) {
-        Host host;
+    for (const auto& [blocks, worker] : kBlockPatterns) {
+        Host host(44100, worker);
         std::vector<float> got;
         for (const Segment& s : seq.segments) {
             for (const auto& [symbol, sent, used] : s.changes) {
@@ -157,7 +159,7 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
         }
         std::string first;
         EXPECT_EQ(countDifferences(got, want, first), 0)
-            << "blocks of " << blocks[0] << "...: " << first;
+            << "blocks of " << blocks[0] << "...," << (worker ? "" : " no worker,") << " " << first;
     }
 }
 
