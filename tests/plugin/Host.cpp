@@ -11,6 +11,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 #include <stdexcept>
+#include <time.h>
 
 namespace tarmel::plugin::test {
 
@@ -175,9 +176,14 @@ void Host::runBlock(uint32_t frames, float* out) {
     if (onRun != nullptr) {
         onRun(true);
     }
+    timespec cpuStart{}, cpuEnd{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuStart);
     const auto start = std::chrono::steady_clock::now();
     lilv_instance_run(instance_, frames);
     lastRun_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuEnd);
+    lastRunCpu_ =
+        double(cpuEnd.tv_sec - cpuStart.tv_sec) + 1e-9 * double(cpuEnd.tv_nsec - cpuStart.tv_nsec);
     if (onRun != nullptr) {
         onRun(false);
     }

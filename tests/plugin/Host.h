@@ -47,8 +47,10 @@ public:
     // Worker jobs wait until the block has run, as on a worker thread that is done before the
     // next block (live); otherwise they run at once, inside run() (offline).
     bool deferWork = false;
-    // How long the last run() and the last worker job took, in seconds.
+    // How long the last run() and the last worker job took, in seconds; and the processor time
+    // the last run() used, without the time other threads took from it.
     double lastRunSeconds() const { return lastRun_; }
+    double lastRunCpuSeconds() const { return lastRunCpu_; }
     double lastWorkSeconds() const { return lastWork_; }
 
     // Called around every run() of the plug-in and around every worker job.
@@ -82,7 +84,7 @@ private:
     std::multimap<uint64_t, std::vector<uint8_t>> pending_; // MIDI not yet sent, by frame
     std::vector<std::vector<uint8_t>> responses_;
     std::vector<std::vector<uint8_t>> deferred_;
-    double lastRun_ = 0, lastWork_ = 0;
+    double lastRun_ = 0, lastRunCpu_ = 0, lastWork_ = 0;
     uint64_t rendered_ = 0;
     uint32_t midiEvent_ = 0, sequence_ = 0, chunk_ = 0, frameTime_ = 0;
     uint32_t audioPort_ = 0, midiPort_ = 0;
