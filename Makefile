@@ -5,6 +5,9 @@ JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 # Length of the long monkey run of `make soak`; TARMEL_MONKEY_SEED in the environment replays one.
 MONKEY_ACTIONS ?= 2000
+# Targets of the match benchmark at 2,500 and at 25,000 renders, and how many are also timed on
+# one thread; fewer than 100 where the full run takes too long (see docs/MATCH.md).
+MATCH_TARGETS ?= 100 100 10
 
 .PHONY: deps test-deps configure build run test test-asan soak bench package clean format
 
@@ -52,6 +55,8 @@ bench: configure build
 	$(BUILD)/bench/tarmel-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-sound-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/tarmel-repeat-bench 10
+	bench/batch-bench.sh $(BUILD)/cli/tarmel-render presets
+	$(BUILD)/bench/tarmel-match-bench $(MATCH_TARGETS)
 	$(BUILD)/bench/tarmel-plugin-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
 # The package and its debugging symbols (tarmel-dbgsym_*.ddeb).

@@ -3,29 +3,25 @@
 
 #include "app/ErrorGuard.h"
 #include "explore/BatchExport.h"
+#include "ui/Toast.h"
 
-#include <QAbstractSlider>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QWidget>
-#include <thread>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tarmel::app {
 
 namespace {
-
-// A step of one control ends once the control has rested this long.
-constexpr int kIdleMilliseconds = 800;
 
 std::filesystem::path pathOf(const QString& file) {
     return std::filesystem::path(file.toStdString());
@@ -42,25 +38,15 @@ QString menuText(const std::string& text) {
 
 } // namespace
 
-Explorer::Explorer(Window window, QObject* parent)
-    : QObject(parent), window_(std::move(window)), presets_([] {
+Explorer::Explorer(SoundModel& model, Window window, QObject* parent)
+    : QObject(parent), model_(model), window_(std::move(window)), presets_([] {
           std::vector<std::filesystem::path> folders;
           for (const QString& folder : presetFolders()) {
               folders.push_back(pathOf(folder));
           }
           return folders;
       }()) {
-    idle_ = new QTimer(this);
-    idle_->setSingleShot(true);
-    idle_->setInterval(kIdleMilliseconds);
-    connect(idle_, &QTimer::timeout, this, [this] {
-        // A thumb still held down keeps its step open.
-        if (!lastSlider_.isNull() && lastSlider_->isSliderDown()) {
-            idle_->start();
-            return;
-        }
-        seal();
-    });
+    connect(&model_, &SoundModel::changed, this, &Explorer::record);
 
     const QString carried =
         QStringLiteral(" The modulators' carried outputs and the noise generator stay as they "
@@ -77,6 +63,7 @@ Explorer::Explorer(Window window, QObject* parent)
                                 carried,
                             &Explorer::redo);
     redoAction_->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Backspace));
+    addSeparator();
     addAction(QStringLiteral("Random"),
               QStringLiteral("Sets every control to a random value and plays the sound."),
               &Explorer::randomSound);
@@ -84,6 +71,7 @@ Explorer::Explorer(Window window, QObject* parent)
               QStringLiteral("Changes one to three values a little and plays the sound."),
               &Explorer::mutateSound);
 
+    addSeparator();
     presetMenu_ = new QMenu(QStringLiteral("Presets"), window_.widget);
     connect(presetMenu_, &QMenu::aboutToShow, this, [this] { fillPresetMenu(); });
     actions_.append(presetMenu_->menuAction());
@@ -106,6 +94,19 @@ Explorer::Explorer(Window window, QObject* parent)
               QStringLiteral("Writes the sound of every preset to a WAV file in a folder."),
               &Explorer::exportAllPresets);
     updateActions();
+}
+
+void Explorer::addSeparator() {
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    actions_.append(separator);
+}
+
+Explorer::~Explorer() {
+    if (exporting_ != nullptr) {
+        exporting_->progress.stop = true;
+        exporting_->watcher.waitForFinished();
+    }
 }
 
 QAction* Explorer::addAction(const QString& text, const QString& help,
@@ -149,113 +150,50 @@ QStringList Explorer::presetFolders() {
 // The history.
 
 void Explorer::start() {
-    history_.emplace(explore::soundOf(window_.current()));
-    pending_.clear();
-    wholeChange_ = false;
+    history_.emplace(model_.document().controls());
     updateActions();
 }
 
-void Explorer::watch(QWidget& window) {
-    for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
-        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] {
-            lastSlider_ = slider;
-            changed(slider);
-        });
-        connect(slider, &QAbstractSlider::sliderReleased, this, [this] { seal(); });
-    }
-    for (QCheckBox* box : window.findChildren<QCheckBox*>()) {
-        connect(box, &QCheckBox::toggled, this, [this, box] { changed(box); });
-    }
-}
-
-void Explorer::windowDiscarded() {
-    wholeChange_ = true;
-    changed(nullptr);
-}
-
-void Explorer::changed(QObject* control) {
-    if (restoring_ || !history_) {
+void Explorer::record(const sound::Change& change) {
+    if (!history_ || change.fromHistory) {
         return;
     }
-    if (control != nullptr) {
-        pending_.insert(reinterpret_cast<std::uintptr_t>(control));
-    }
-    // Checked once the handler that changed the control has ended: the controls then stand
-    // where the change leaves them, and the changes of one handler make one step.
-    if (!checkQueued_) {
-        checkQueued_ = true;
-        QTimer::singleShot(0, this, [this] { checkChanges(); });
-    }
-    idle_->start();
-}
-
-void Explorer::checkChanges() {
-    checkQueued_ = false;
-    if (!history_ || (pending_.isEmpty() && !wholeChange_)) {
-        return;
-    }
-    const bool one = pending_.size() == 1 && !wholeChange_;
-    const std::uintptr_t control = one ? *pending_.begin() : explore::History::kWholeChange;
-    window_.guarded(
-        [this, control] { history_->record(explore::soundOf(window_.current()), control); });
-    // The controls of a step already recorded stay open for merging until sealed.
-    pending_.clear();
-    if (!one) {
+    switch (change.kind) {
+    case sound::Change::Kind::Control:
+        // Changes of one control in one gesture merge into one step; a change in no gesture
+        // (a screen reader's, say) is a step of its own.
+        history_->record(model_.document().controls(),
+                         change.gesture == 0 ? explore::History::kWholeChange
+                                             : change.gesture * sound::kControlCount +
+                                                   static_cast<uint64_t>(change.control));
+        break;
+    case sound::Change::Kind::Whole:
+    case sound::Change::Kind::Opened:
         history_->seal();
-    }
-    wholeChange_ = false;
-    updateActions();
-}
-
-void Explorer::seal() {
-    checkChanges();
-    if (history_) {
+        history_->record(model_.document().controls(), explore::History::kWholeChange);
         history_->seal();
-    }
-}
-
-void Explorer::settingsApplied() {
-    if (restoring_ || !history_) {
+        break;
+    case sound::Change::Kind::Outputs:
         return;
     }
-    checkQueued_ = false;
-    pending_.clear();
-    history_->seal();
-    history_->record(explore::soundOf(window_.current()), explore::History::kWholeChange);
-    history_->seal();
-    wholeChange_ = false;
     updateActions();
 }
 
 void Explorer::undo() {
-    seal();
     if (history_) {
-        if (const auto sound = history_->undo()) {
-            restore(*sound);
+        if (const auto controls = history_->undo()) {
+            model_.document().setControls(*controls, true);
         }
     }
+    updateActions();
 }
 
 void Explorer::redo() {
-    seal();
     if (history_) {
-        if (const auto sound = history_->redo()) {
-            restore(*sound);
+        if (const auto controls = history_->redo()) {
+            model_.document().setControls(*controls, true);
         }
     }
-}
-
-void Explorer::restore(const explore::Sound& sound) {
-    restoring_ = true;
-    try {
-        window_.apply(explore::withSound(window_.current(), sound));
-    } catch (...) {
-        restoring_ = false;
-        throw;
-    }
-    restoring_ = false;
-    pending_.clear();
-    wholeChange_ = false;
     updateActions();
 }
 
@@ -267,13 +205,12 @@ void Explorer::updateActions() {
 // Random and mutate.
 
 void Explorer::randomSound() {
-    window_.apply(explore::withSound(window_.current(), draws_.random()));
+    model_.document().setControls(draws_.random());
     window_.play();
 }
 
 void Explorer::mutateSound() {
-    const files::Settings now = window_.current();
-    window_.apply(explore::withSound(now, draws_.mutate(explore::soundOf(now))));
+    model_.document().setControls(draws_.mutate(model_.document().controls()));
     window_.play();
 }
 
@@ -290,6 +227,9 @@ void Explorer::fillPresetMenu() {
         }
         QAction* action = category->addAction(menuText(list[i].name));
         action->setToolTip(textOf(list[i].file.string()));
+        // The preset on now is ticked.
+        action->setCheckable(true);
+        action->setChecked(presetIndex_ == i);
         connect(action, &QAction::triggered, this,
                 [this, i] { window_.guarded([this, i] { openPreset(i); }); });
     }
@@ -312,10 +252,17 @@ void Explorer::fillPresetMenu() {
 
 void Explorer::openPreset(std::size_t index) {
     const explore::Preset preset = presets_.presets().at(index);
-    // Read and checked whole before anything changes, as an opened file is.
-    window_.apply(files::readSettings(preset.file));
+    // Read and checked whole before anything changes, as an opened file is; a preset brings its
+    // own carried state, as every settings file does.
+    const files::Settings settings = files::readSettings(preset.file);
+    model_.document().open(settings, settings.state);
     presetIndex_ = index;
     window_.play();
+    // Which preset is on, said where the user is and to the screen reader.
+    QWidget* shownOn = QApplication::activeWindow();
+    ui::Toast::show(shownOn != nullptr && !shownOn->isModal() ? *shownOn : *window_.widget,
+                    QStringLiteral("Preset: ") + textOf(preset.name) + QStringLiteral(" (") +
+                        textOf(preset.category) + QStringLiteral(")"));
 }
 
 void Explorer::stepPreset(int step) {
@@ -335,7 +282,7 @@ void Explorer::stepPreset(int step) {
 }
 
 void Explorer::saveAsPreset() {
-    const files::Settings now = window_.current();
+    const files::Settings now = settingsOf(model_.document());
     bool ok = false;
     const QString name =
         QInputDialog::getText(window_.widget, QStringLiteral("Save as preset"),
@@ -368,6 +315,10 @@ void Explorer::saveAsPreset() {
 }
 
 void Explorer::exportAllPresets() {
+    if (exporting_ != nullptr) {
+        exporting_->dialog->raise();
+        return;
+    }
     presets_.rescan();
     if (presets_.presets().empty()) {
         throw Refusal("There are no presets to export.");
@@ -381,69 +332,79 @@ void Explorer::exportAllPresets() {
     for (const auto& p : presets_.presets()) {
         files.push_back(p.file);
     }
-    const auto items = explore::batchItems(files, pathOf(folder), ".wav");
+    auto items = explore::batchItems(files, pathOf(folder), ".wav");
     int existing = 0;
     for (const auto& item : items) {
         existing += std::filesystem::exists(item.output) ? 1 : 0;
     }
-    if (existing > 0 &&
-        QMessageBox::question(window_.widget, QStringLiteral("Export all presets"),
-                              QStringLiteral("%1 of the %2 sound files exist in this folder. "
-                                             "Replace them?")
-                                  .arg(existing)
-                                  .arg(items.size()),
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes) {
+    // What to write: asked in plain sight, the files in the way named.
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Export all presets"),
+                    existing > 0 ? QStringLiteral("%1 of the %2 sound files exist in this folder. "
+                                                  "Replace them?")
+                                       .arg(existing)
+                                       .arg(items.size())
+                                 : QStringLiteral("Write the sounds of the %1 presets to %2?")
+                                       .arg(items.size())
+                                       .arg(folder),
+                    QMessageBox::Yes | QMessageBox::No, window_.widget);
+    ask.setDefaultButton(existing > 0 ? QMessageBox::No : QMessageBox::Yes);
+    auto* normalise = new QCheckBox(QStringLiteral("Normalise each to -1 dBFS"), &ask);
+    normalise->setObjectName(QStringLiteral("exportAllNormalise"));
+    normalise->setChecked(normaliseAll_);
+    ask.setCheckBox(normalise);
+    if (ask.exec() != QMessageBox::Yes) {
         return;
     }
-
-    QProgressDialog dialog(QStringLiteral("Exporting the presets…"), QStringLiteral("Cancel"), 0,
-                           static_cast<int>(items.size()), window_.widget);
-    dialog.setWindowTitle(QStringLiteral("Export all presets"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
-    dialog.setValue(0);
-    explore::BatchProgress progress;
-    std::vector<explore::BatchFailure> failures;
-    bool done = false;
-    QEventLoop loop;
-    std::thread worker([&] {
-        failures = explore::exportBatch(items, true, 0, progress);
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                done = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
-    });
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &dialog, [&] {
-        if (dialog.wasCanceled()) {
-            progress.stop = true;
-        } else {
-            dialog.setValue(progress.finished.load());
-        }
-    });
-    poll.start(50);
-    while (!done) {
-        loop.exec();
+    normaliseAll_ = normalise->isChecked();
+    for (auto& item : items) {
+        item.normalise = normaliseAll_;
     }
-    worker.join();
-    poll.stop();
-    const int finished = progress.finished.load();
-    dialog.reset();
+
+    // Rendered on the synth's pool while the window goes on; the dialog shows the count.
+    auto job = std::make_unique<Exporting>();
+    job->folder = folder;
+    job->total = static_cast<int>(items.size());
+    job->dialog = new QProgressDialog(QStringLiteral("Exporting the presets…"),
+                                      QStringLiteral("Cancel"), 0, job->total, window_.widget);
+    job->dialog->setWindowTitle(QStringLiteral("Export all presets"));
+    job->dialog->setAccessibleName(QStringLiteral("Exporting the presets"));
+    job->dialog->setWindowModality(Qt::WindowModal);
+    job->dialog->setMinimumDuration(0);
+    job->dialog->setAutoClose(false);
+    job->dialog->setAutoReset(false);
+    job->dialog->setValue(0);
+    explore::BatchProgress* progress = &job->progress;
+    connect(job->dialog, &QProgressDialog::canceled, this, [progress] { progress->stop = true; });
+    QProgressDialog* dialog = job->dialog;
+    progress->onFinished = [dialog](int finished) {
+        QMetaObject::invokeMethod(
+            dialog, [dialog, finished] { dialog->setValue(std::max(dialog->value(), finished)); });
+    };
+    connect(&job->watcher, &QFutureWatcherBase::finished, this,
+            [this] { window_.guarded([this] { exportFinished(); }); });
+    job->watcher.setFuture(QtConcurrent::run([items = std::move(items), progress] {
+        return explore::exportBatch(items, true, 0, *progress);
+    }));
+    exporting_ = std::move(job);
+}
+
+void Explorer::exportFinished() {
+    const std::unique_ptr<Exporting> job = std::move(exporting_);
+    const std::vector<explore::BatchFailure> failures = job->watcher.result();
+    const int finished = job->progress.finished.load();
+    job->dialog->deleteLater();
+    const int failed = static_cast<int>(failures.size());
     QString report;
-    if (progress.stop.load() && finished < static_cast<int>(items.size())) {
+    if (job->progress.stop.load() && finished < job->total) {
         report = QStringLiteral("Export cancelled: %1 of %2 presets were exported to %3.")
-                     .arg(finished - static_cast<int>(failures.size()))
-                     .arg(items.size())
-                     .arg(folder);
+                     .arg(finished - failed)
+                     .arg(job->total)
+                     .arg(job->folder);
     } else {
         report = QStringLiteral("%1 of %2 presets were exported to %3.")
-                     .arg(static_cast<int>(items.size() - failures.size()))
-                     .arg(items.size())
-                     .arg(folder);
+                     .arg(job->total - failed)
+                     .arg(job->total)
+                     .arg(job->folder);
     }
     for (const auto& f : failures) {
         report += QStringLiteral("\n\n") + textOf(f.message);

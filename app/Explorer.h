@@ -1,24 +1,26 @@
-// The main window's exploring: undo and redo of every change of the controls, random and mutate,
+// The main window's exploring: undo and redo of every change of the sound, random and mutate,
 // the preset menu and its keys, saving a preset and exporting all presets. The logic lives in
-// the explore library; this class watches the controls and offers the menu entries.
+// the explore library; this class records what the sound's model says changed and offers the
+// menu entries.
 #pragma once
 
+#include "app/SoundModel.h"
+#include "explore/BatchExport.h"
 #include "explore/Draws.h"
 #include "explore/History.h"
 #include "explore/PresetLibrary.h"
 #include "files/Settings.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
-#include <QPointer>
-#include <QSet>
 #include <functional>
+#include <memory>
 #include <optional>
 
-class QAbstractSlider;
 class QAction;
 class QMenu;
-class QTimer;
+class QProgressDialog;
 class QWidget;
 
 namespace tarmel::app {
@@ -30,25 +32,19 @@ public:
     // What the explorer asks of the main window.
     struct Window {
         QWidget* widget;                                           // for dialogs
-        std::function<files::Settings()> current;                  // the controls and state now
-        std::function<void(const files::Settings&)> apply;         // set them, as a file does
         std::function<void()> play;                                // as "generate" does
         std::function<void(const std::function<void()>&)> guarded; // runs a handler safely
     };
 
-    explicit Explorer(Window window, QObject* parent = nullptr);
+    Explorer(SoundModel& model, Window window, QObject* parent = nullptr);
+    // An export under way is stopped, its files being written finished whole.
+    ~Explorer() override;
 
     // The menu entries, in menu order, for the context menus of every window.
     const QList<QAction*>& actions() const { return actions_; }
 
     // Begins the history at the controls as they stand now.
     void start();
-    // Watches the boxes and bars of a window: each change becomes a step of the history.
-    void watch(QWidget& window);
-    // A window was closed from its title bar and its settings discarded.
-    void windowDiscarded();
-    // The controls were set as a whole (a file, random, mutate, a preset): one step of its own.
-    void settingsApplied();
 
     void seed(uint64_t seed) { draws_ = explore::Draws(seed); }
 
@@ -57,12 +53,10 @@ public:
     static QString userPresetFolder();
 
 private:
-    void changed(QObject* control);
-    void checkChanges();
-    void seal();
+    // A change of the sound becomes a step of the history, or merges into the last one.
+    void record(const sound::Change& change);
     void undo();
     void redo();
-    void restore(const explore::Sound& sound);
     void updateActions();
     void randomSound();
     void mutateSound();
@@ -71,8 +65,13 @@ private:
     void fillPresetMenu();
     void saveAsPreset();
     void exportAllPresets();
+    // The export's result, told once it ended.
+    void exportFinished();
     QAction* addAction(const QString& text, const QString& help, void (Explorer::*handler)());
+    // A line between groups of entries.
+    void addSeparator();
 
+    SoundModel& model_;
     Window window_;
     QList<QAction*> actions_;
     QAction* undoAction_ = nullptr;
@@ -80,16 +79,22 @@ private:
     QMenu* presetMenu_ = nullptr;
 
     std::optional<explore::History> history_;
-    QSet<std::uintptr_t> pending_;         // the controls changed since the last check, as keys
-    QPointer<QAbstractSlider> lastSlider_; // the bar or slider changed last
-    bool wholeChange_ = false;
-    bool checkQueued_ = false;
-    bool restoring_ = false;
-    QTimer* idle_ = nullptr; // seals a step once its control rests
 
     explore::Draws draws_{explore::Draws::clockSeed()};
     explore::PresetLibrary presets_;
     std::optional<std::size_t> presetIndex_;
+
+    // An export of all presets under way: its progress, shared with the pool's threads (the
+    // count and the stop flag are atomics), the dialog on the UI thread and the watcher.
+    struct Exporting {
+        QString folder;
+        int total = 0;
+        explore::BatchProgress progress;
+        QProgressDialog* dialog = nullptr; // a child of the window, deleted when it ends
+        QFutureWatcher<std::vector<explore::BatchFailure>> watcher;
+    };
+    std::unique_ptr<Exporting> exporting_;
+    bool normaliseAll_ = false; // the last export's choice, offered again
 };
 
 } // namespace tarmel::app

@@ -3,13 +3,14 @@
 #include "app/MainWindow.h"
 
 #include "app/Artwork.h"
+#include "app/ControlBinding.h"
 #include "app/ErrorGuard.h"
 #include "app/Explorer.h"
 #include "app/Trace.h"
 #include "synth/Pitch.h"
 #include "ui/Controls.h"
 #include "ui/KeyMap.h"
-#include "ui/ModulatorPanel.h"
+#include "ui/Toast.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSlider>
 #include <QTimer>
 
@@ -32,15 +34,13 @@ namespace {
 constexpr int kRepeatPeriod = 1;
 constexpr int kQuietRepeatPeriod = 500;
 
+// Where the menu is: there is no menu bar, and the help text does not say.
+const QString kMenuHint =
+    QStringLiteral("The right mouse button, the Menu key or Shift+F10 opens the menu: save and "
+                   "open settings, export, undo, random, presets and the Sound window.");
+
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-void setUpPitchSlider(QSlider& slider, int minimum, int maximum, int tickInterval) {
-    slider.setRange(minimum, maximum);
-    slider.setSingleStep(1);
-    slider.setPageStep(5);
-    slider.setTickInterval(tickInterval);
 }
 
 } // namespace
@@ -60,21 +60,16 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
     resize(ui::twipsToPixels(layout.client.width), ui::twipsToPixels(layout.client.height));
     ui::child<QLabel>(*this, QStringLiteral("Picture1"))->setPixmap(titlePicture());
 
-    pitchSlider_ = ui::child<QSlider>(*this, QStringLiteral("VScroll1"));
-    offsetSliders_ = {ui::child<QSlider>(*this, QStringLiteral("VScroll2")),
-                      ui::child<QSlider>(*this, QStringLiteral("VScroll3"))};
-    setUpPitchSlider(*pitchSlider_, synth::kPitchMin, synth::kPitchMax, 340);
-    for (QSlider* offset : offsetSliders_) {
-        setUpPitchSlider(*offset, synth::kOffsetMin, synth::kOffsetMax, 170);
-    }
-    envelopeBar_ = ui::child<QScrollBar>(*this, QStringLiteral("Sliderattack"));
-    envelopeBar_->setRange(0, synth::kAttackMax);
-    envelopeBar_->setSingleStep(1);
-    envelopeBar_->setPageStep(1);
+    model_ = new SoundModel(this);
+    notesGesture_ = ControlBinding::newGesture();
+    // Ranges, steps and values come from the sound's control table through the binding.
+    new ControlBinding(*this, 1, *model_);
+    ui::child<QSlider>(*this, QStringLiteral("VScroll1"))->setTickInterval(340);
+    ui::child<QSlider>(*this, QStringLiteral("VScroll2"))->setTickInterval(170);
+    ui::child<QSlider>(*this, QStringLiteral("VScroll3"))->setTickInterval(170);
     for (int k = 0; k < synth::kOscillators; ++k) {
         const auto i = static_cast<std::size_t>(k);
         pitchReadouts_[i] = ui::child<QLabel>(*this, indexed("Lblos1", k));
-        playBoxes_[i] = ui::child<QCheckBox>(*this, indexed("Check1", k));
         // The read-outs must hold their widest pitches.
         for (const char* widest : {"1170", "-169"}) {
             pitchReadouts_[i]->setText(QLatin1String(widest));
@@ -82,9 +77,8 @@ MainWindow::MainWindow(audio::SoundOutputFactory openOutput, QWidget* parent)
         }
         pitchReadouts_[i]->clear();
     }
-    playBoxes_[0]->setChecked(true);
     keyboardActiveLabel_ = ui::child<QLabel>(*this, QStringLiteral("Lblkeys"));
-    modulators_ = new ui::ModulatorPanel(*this);
+    setAccessibleDescription(kMenuHint);
 
     repeatTimer_ = new QTimer(this);
     repeatTimer_->setObjectName(QStringLiteral("Timer2"));
@@ -116,46 +110,22 @@ void MainWindow::connectHandlers() {
             [this] { guarded([this] { oscillator3Window_.show(); }); });
     connect(ui::child<QPushButton>(*this, QStringLiteral("Cmdhelp")), &QPushButton::clicked, this,
             [this] { guarded([this] { helpWindow_.show(); }); });
-    connect(modulators_, &ui::ModulatorPanel::boxClicked, this, &MainWindow::resetModulatorOutputs);
-    connect(pitchSlider_, &QSlider::valueChanged, this,
-            [this] { guarded([this] { onPitchChanged(); }); });
-    for (int oscillator : {2, 3}) {
-        connect(
-            offsetSliders_[static_cast<std::size_t>(oscillator - 2)], &QSlider::valueChanged, this,
-            [this, oscillator] { guarded([this, oscillator] { onOffsetChanged(oscillator); }); });
-    }
+    connect(model_, &SoundModel::changed, this, &MainWindow::onSoundChanged);
     connect(repeatTimer_, &QTimer::timeout, this, &MainWindow::onRepeatTick);
-    watchControls(*this);
-}
-
-void MainWindow::watchControls(QWidget& window) {
-    for (QAbstractSlider* slider : window.findChildren<QAbstractSlider*>()) {
-        connect(slider, &QAbstractSlider::valueChanged, this, &MainWindow::wakeRepeat);
-    }
-    for (QAbstractButton* box : window.findChildren<QAbstractButton*>()) {
-        if (box->isCheckable()) {
-            connect(box, &QAbstractButton::toggled, this, &MainWindow::wakeRepeat);
-        }
-    }
 }
 
 void MainWindow::wire(ui::OscillatorWindow& window) {
     window.setContextMenuPolicy(Qt::ActionsContextMenu);
     window.addActions(fileActions_);
-    connect(&window, &ui::OscillatorWindow::activated, this, [this] { setKeyboardActive(false); });
-    connect(&window, &ui::OscillatorWindow::boxClicked, this, &MainWindow::resetModulatorOutputs);
+    new ControlBinding(window, window.oscillator(), *model_);
     connect(&window, &ui::OscillatorWindow::lostFocus, this, &MainWindow::resetModulatorOutputs);
-    // Closing discards the window's settings, its modulators are off again; outputs left from
-    // them would otherwise keep scaling the oscillator.
-    connect(&window, &ui::OscillatorWindow::closedByUser, this, &MainWindow::resetModulatorOutputs);
-    watchControls(window);
-    explorer_->watch(window);
-    connect(&window, &ui::OscillatorWindow::closedByUser, explorer_.get(),
-            &Explorer::windowDiscarded);
+    const int oscillator = window.oscillator();
+    connect(&window, &ui::OscillatorWindow::closedByUser, this,
+            [this, oscillator] { model_->document().discardOscillator(oscillator); });
 }
 
 void MainWindow::wire(ui::HelpWindow& window) {
-    connect(&window, &ui::HelpWindow::activated, this, [this] { setKeyboardActive(false); });
+    (void)window;
 }
 
 void MainWindow::wire(ui::SoundView& window) {
@@ -164,24 +134,34 @@ void MainWindow::wire(ui::SoundView& window) {
 }
 
 void MainWindow::showSoundView() {
+    const bool fresh = soundWindow_.existing() == nullptr;
     ui::SoundView& view = soundWindow_.show();
+    if (fresh) {
+        // Placed once shown, when the frame the window manager adds is known.
+        view.placeBeside(*this);
+    }
     if (lastPlayed_) {
-        view.showSound(generator_.waves(), *lastPlayed_);
+        view.showSound(model_->document().generator().waves(), *lastPlayed_);
     }
 }
 
 void MainWindow::load() {
+    // The controls stand at their start values; the pitches are 98 Hz.
     resetModulatorOutputs();
-    pitch1_ = pitch2_ = pitch3_ = synth::kStartPitch;
-    pitchSlider_->setValue(synth::kStartPitch);
-    offsetSliders_[0]->setValue(0);
-    offsetSliders_[1]->setValue(0);
-    envelopeBar_->setValue(0);
-    for (int i = 0; i < 3; ++i) {
-        ui::child<QScrollBar>(*this, indexed("sliderFm", i))->setValue(synth::kStartMultiplier);
-    }
+    showPitches();
     explorer_->start();
     openSound();
+    // "generate" holds the focus when the window opens: Space or Enter plays at once.
+    ui::child<QPushButton>(*this, QStringLiteral("Play"))->setFocus();
+}
+
+void MainWindow::showFirstStartHint() {
+    QSettings settings;
+    if (settings.value(QStringLiteral("hints/menuShown"), false).toBool()) {
+        return;
+    }
+    settings.setValue(QStringLiteral("hints/menuShown"), true);
+    ui::Toast::show(*this, kMenuHint);
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -191,11 +171,23 @@ bool MainWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+bool MainWindow::lettersPlayOn(const QWidget* window) const {
+    return window == this || qobject_cast<const ui::SoundView*>(window) != nullptr;
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->isModal()) {
         // Repeat ticks wait while a question is open; the voices must not go on by themselves.
         interruptQuietRepeat();
+    }
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        // "Keyboard Active" says whether the letters play in the window now active.
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->windowType() != Qt::Popup && window->windowType() != Qt::ToolTip) {
+            setKeyboardActive(lettersPlayOn(window));
+        }
     }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
@@ -203,9 +195,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // A key press the focused control ignores travels on to its parents, and the filter sees it
     // at each of them; only its first receiver counts: the window's focus control, or the window
     // itself when none of its controls has the focus.
-    // The Sound window's keys play too.
     QWidget* window = static_cast<QWidget*>(watched)->window();
-    if (window != this && qobject_cast<ui::SoundView*>(window) == nullptr) {
+    if (!lettersPlayOn(window)) {
         return false;
     }
     QWidget* focus = window->focusWidget();
@@ -222,7 +213,12 @@ void MainWindow::setKeyboardActive(bool active) {
 }
 
 void MainWindow::resetModulatorOutputs() {
-    generator_.resetOutputs();
+    model_->document().resetOutputs();
+}
+
+void MainWindow::onSoundChanged(const sound::Change& change) {
+    (void)change;
+    showPitches();
     wakeRepeat();
 }
 
@@ -269,7 +265,7 @@ void MainWindow::onRepeatTick() {
     constexpr auto kBlockPeriod =
         std::chrono::microseconds(1'000'000LL * audio::kBlockFrames / audio::kSampleRate);
     if (std::chrono::steady_clock::now() - lastGeneration_ < kBlockPeriod &&
-        generator_.heldFrom(snapshot())) {
+        model_->document().generator().heldFrom(snapshot())) {
         return;
     }
     // A failing tick ends the repetition, so that the error is shown once and not again at
@@ -282,9 +278,10 @@ void MainWindow::onRepeatTick() {
     // When every further tick would only play the same second again (the settings unchanged
     // and the state where the sound leaves it), the ticked voices repeat by themselves, at the
     // very blocks the ticks would start them, and the program sleeps until something changes.
-    if (ok && repeatTimer_->isActive() && generator_.steady(snapshot())) {
+    if (ok && repeatTimer_->isActive() && model_->document().generator().steady(snapshot())) {
+        const auto& play = model_->document().controls().play;
         for (int i = 0; i < synth::kOscillators; ++i) {
-            soundOutput_->repeat(i, playBoxes_[static_cast<std::size_t>(i)]->isChecked());
+            soundOutput_->repeat(i, play[static_cast<std::size_t>(i)]);
         }
         repeatTimer_->setInterval(kQuietRepeatPeriod);
     }
@@ -304,83 +301,58 @@ void MainWindow::playNote(int16_t pitch) {
 }
 
 void MainWindow::playPitch(int16_t pitch) {
-    pitch1_ = pitch;
-    pitchSlider_->setValue(pitch);
+    model_->document().set(sound::findSymbol("pitch")->id, pitch, notesGesture_);
     generateSound();
 }
 
-void MainWindow::onPitchChanged() {
-    pitch1_ = synth::pitchFromSlider(pitchSlider_->value());
-    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
-    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
-    showPitches();
-}
-
-void MainWindow::onOffsetChanged(int oscillator) {
-    const int32_t offset = offsetSliders_[static_cast<std::size_t>(oscillator - 2)]->value();
-    (oscillator == 2 ? pitch2_ : pitch3_) = synth::pitchWithOffset(offset, pitch1_);
-    showPitches();
-}
-
 void MainWindow::showPitches() {
-    pitchReadouts_[0]->setText(QString::number(pitch1_));
-    pitchReadouts_[1]->setText(QString::number(pitch2_));
-    pitchReadouts_[2]->setText(QString::number(pitch3_));
+    const synth::Parameters p = snapshot();
+    pitchReadouts_[0]->setText(QString::number(p.pitch1));
+    pitchReadouts_[1]->setText(QString::number(p.pitch2));
+    pitchReadouts_[2]->setText(QString::number(p.pitch3));
 }
 
 ui::SingleWindow<ui::OscillatorWindow>& MainWindow::oscillatorWindow(int oscillator) {
     return oscillator == 3 ? oscillator3Window_ : oscillator2Window_;
 }
 
-synth::Parameters MainWindow::snapshot() {
-    synth::Parameters params;
-    params.pitch1 = pitch1_;
-    params.pitch2 = pitch2_;
-    params.pitch3 = pitch3_;
-    params.attack = static_cast<int16_t>(envelopeBar_->value());
-    params.setBank(1, modulators_->bank());
-    params.setBank(2, oscillatorWindow(2).get().bank());
-    params.setBank(3, oscillatorWindow(3).get().bank());
-    return params;
+synth::Parameters MainWindow::snapshot() const {
+    return model_->document().parameters();
 }
 
 void MainWindow::generateSound() {
     showPitches();
-    pitch2_ = synth::pitchWithOffset(offsetSliders_[0]->value(), pitch1_);
-    pitch3_ = synth::pitchWithOffset(offsetSliders_[1]->value(), pitch1_);
-    showPitches();
 
     audio::SoundOutput& output = soundOutput();
+    synth::Generator& generator = model_->document().generator();
     const synth::Parameters params = snapshot();
-    if (!generator_.holds(params)) {
+    if (!generator.holds(params)) {
         lastPlayed_.reset(); // until these waves play
     }
-    if (generator_.generate(params)) {
+    if (generator.generate(params)) {
         lastGeneration_ = std::chrono::steady_clock::now();
         try {
             for (int i = 0; i < synth::kOscillators; ++i) {
                 output.write(
-                    i, audio::VoiceSamples(generator_.waves()[static_cast<std::size_t>(i)].data(),
+                    i, audio::VoiceSamples(generator.waves()[static_cast<std::size_t>(i)].data(),
                                            audio::kVoiceFrames));
             }
         } catch (...) {
-            generator_.forgetWaves();
+            generator.forgetWaves();
             throw;
         }
         trace::generationFinished();
     }
-    std::array<bool, synth::kOscillators> played{};
+    const std::array<bool, synth::kOscillators> played = model_->document().controls().play;
     for (int i = 0; i < synth::kOscillators; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        played[k] = playBoxes_[k]->isChecked();
-        if (played[k]) {
+        if (played[static_cast<std::size_t>(i)]) {
             output.play(i);
         }
     }
     const bool heardChanged = lastPlayed_ != played;
     lastPlayed_ = played;
     if (heardChanged) {
-        emit soundPlayed(generator_.waves(), played);
+        emit soundPlayed(generator.waves(), played);
     }
 }
 
@@ -393,7 +365,7 @@ audio::SoundOutput& MainWindow::soundOutput() {
 
 void MainWindow::openSound() {
     soundOutput_.reset();
-    generator_.forgetWaves(); // the new voices are silent
+    model_->document().generator().forgetWaves(); // the new voices are silent
     soundOutput_ = openOutput_();
     wakeRepeat();
 }
@@ -442,6 +414,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     ending_ = true;
     repeatTimer_->stop();
+    // The Sound window opens again at the next start if it is open now.
+    if (ui::SoundView* view = soundWindow_.existing(); view != nullptr && view->isVisible()) {
+        view->programEnding();
+    }
     event->accept();
     QCoreApplication::quit();
 }

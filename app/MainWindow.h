@@ -3,9 +3,9 @@
 // carried between generations and the secondary windows.
 #pragma once
 
+#include "app/SoundModel.h"
 #include "audio/SoundOutput.h"
 #include "files/Settings.h"
-#include "synth/Generator.h"
 #include "synth/Parameters.h"
 #include "ui/ExportDialog.h"
 #include "ui/HelpWindow.h"
@@ -22,15 +22,8 @@
 #include <optional>
 
 class QAction;
-class QCheckBox;
 class QLabel;
-class QScrollBar;
-class QSlider;
 class QTimer;
-
-namespace tarmel::ui {
-class ModulatorPanel;
-}
 
 namespace tarmel::app {
 
@@ -61,6 +54,11 @@ public:
     void seedDraws(uint64_t seed);
     // Opens the Sound window, or brings it to the front, showing the last sound played.
     void showSoundView();
+    // At the first start only: a short message that says where the menu is.
+    void showFirstStartHint();
+
+    // The sound the windows show and play: the controls' values and the carried state.
+    SoundModel& model() { return *model_; }
 
 signals:
     // New waves were played, or the same waves with other voices: what the device now plays.
@@ -91,14 +89,14 @@ private:
     void onRepeatTick();
     // Something that can change what is heard happened: a repeat that sleeps wakes at once.
     void wakeRepeat();
-    // Every value change of the window's bars, sliders and boxes wakes the repeat.
-    void watchControls(QWidget& window);
     // The voices stop repeating by themselves; the timer takes over again.
     void interruptQuietRepeat() noexcept;
     void onLetterKey(int key);
     void playPitch(int16_t pitch);
-    void onPitchChanged();
-    void onOffsetChanged(int oscillator);
+    // The sound changed, by whatever door: repeat wakes, the read-outs follow the pitches.
+    void onSoundChanged(const sound::Change& change);
+    // Whether the letter keys play while window is active: the main and the Sound window.
+    bool lettersPlayOn(const QWidget* window) const;
     // "reset": silence the voices, open the sound output afresh, modulator outputs back to 1.
     void resetSound();
     // Hides the secondary windows, resets the sound and asks "Exit?"; true on Yes.
@@ -119,7 +117,7 @@ private:
     // and plays those whose play box is ticked. Waves the voices already hold are neither
     // computed nor written again.
     void generateSound();
-    synth::Parameters snapshot();
+    synth::Parameters snapshot() const;
     void showPitches();
     void resetModulatorOutputs();
     void setKeyboardActive(bool active);
@@ -135,10 +133,8 @@ private:
     std::unique_ptr<audio::SoundOutput> soundOutput_;
     bool ending_ = false;
 
-    int16_t pitch1_ = 0;
-    int16_t pitch2_ = 0;
-    int16_t pitch3_ = 0;
-    synth::Generator generator_; // the carried state and the waves the voices hold
+    SoundModel* model_ = nullptr; // the controls, the carried state and the waves the voices hold
+    uint64_t notesGesture_ = 0;   // a run of letter keys and MIDI notes is one step of undo
     std::chrono::steady_clock::time_point lastGeneration_;
     // The play boxes of the last request, while the waves it played are the last generated.
     std::optional<std::array<bool, synth::kOscillators>> lastPlayed_;
@@ -146,13 +142,8 @@ private:
     ui::ExportChoice exportChoice_;      // the last export's choice, offered again
     std::unique_ptr<Explorer> explorer_; // undo, random, mutate, presets
 
-    QSlider* pitchSlider_ = nullptr;
-    std::array<QSlider*, 2> offsetSliders_{}; // oscillators 2 and 3
-    QScrollBar* envelopeBar_ = nullptr;
     std::array<QLabel*, synth::kOscillators> pitchReadouts_{};
-    std::array<QCheckBox*, synth::kOscillators> playBoxes_{};
     QLabel* keyboardActiveLabel_ = nullptr;
-    ui::ModulatorPanel* modulators_ = nullptr;
     QTimer* repeatTimer_ = nullptr;
 
     ui::SingleWindow<ui::OscillatorWindow> oscillator2Window_;

@@ -5,8 +5,8 @@
 #include "app/MainWindow.h"
 #include "files/Normalise.h"
 #include "files/SoundFile.h"
+#include "sound/RenderCommand.h"
 #include "ui/ExportDialog.h"
-#include "ui/ModulatorPanel.h"
 #include "ui/Toast.h"
 
 #include <QAction>
@@ -60,60 +60,30 @@ void MainWindow::addFileActions() {
     add(QStringLiteral("Open settings…"), &MainWindow::chooseAndOpenSettings);
     add(QStringLiteral("Export sound…"), &MainWindow::exportSound);
     add(QStringLiteral("Copy render command"), &MainWindow::copyRenderCommand);
-    explorer_ = std::make_unique<Explorer>(Explorer::Window{
-        this, [this] { return currentSettings(); },
-        [this](const files::Settings& s) { applySettings(s); }, [this] { generateSound(); },
-        [this](const std::function<void()>& handler) { guarded(handler); }});
-    explorer_->watch(*this);
+    explorer_ = std::make_unique<Explorer>(
+        *model_,
+        Explorer::Window{this, [this] { generateSound(); },
+                         [this](const std::function<void()>& handler) { guarded(handler); }});
+    // The menu in groups: files; undo and redo; random and mutate; presets; the Sound window.
+    const auto separate = [this] {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        fileActions_.append(separator);
+    };
+    separate();
     fileActions_.append(explorer_->actions());
+    separate();
     add(QStringLiteral("Show sound view"), &MainWindow::showSoundView);
     setContextMenuPolicy(Qt::ActionsContextMenu);
     addActions(fileActions_);
 }
 
 files::Settings MainWindow::currentSettings() {
-    files::Settings s;
-    s.pitch1 = pitch1_;
-    s.offsets = {static_cast<int16_t>(offsetSliders_[0]->value()),
-                 static_cast<int16_t>(offsetSliders_[1]->value())};
-    s.attack = static_cast<int16_t>(envelopeBar_->value());
-    synth::Parameters p;
-    p.setBank(1, modulators_->bank());
-    // A window not made yet (or closed) holds its start values.
-    for (int oscillator : {2, 3}) {
-        const ui::OscillatorWindow* window = oscillatorWindow(oscillator).existing();
-        p.setBank(oscillator, window != nullptr ? window->bank() : synth::ModulatorBank{});
-    }
-    s.modulators = p.modulators;
-    for (std::size_t k = 0; k < s.play.size(); ++k) {
-        s.play[k] = playBoxes_[k]->isChecked();
-    }
-    s.state = generator_.state();
-    return s;
+    return settingsOf(model_->document());
 }
 
 void MainWindow::applySettings(const files::Settings& s) {
-    pitch1_ = s.pitch1;
-    pitchSlider_->setValue(s.pitch1);
-    offsetSliders_[0]->setValue(s.offsets[0]);
-    offsetSliders_[1]->setValue(s.offsets[1]);
-    onPitchChanged();
-    envelopeBar_->setValue(s.attack);
-    const auto bank = [&s](int oscillator) {
-        synth::ModulatorBank b{};
-        std::copy_n(s.modulators.begin() + (oscillator - 1) * synth::kModulatorsPerOscillator,
-                    b.size(), b.begin());
-        return b;
-    };
-    modulators_->setBank(bank(1));
-    oscillatorWindow(2).get().setBank(bank(2));
-    oscillatorWindow(3).get().setBank(bank(3));
-    for (std::size_t k = 0; k < s.play.size(); ++k) {
-        playBoxes_[k]->setChecked(s.play[k]);
-    }
-    generator_.setState(s.state);
-    wakeRepeat();
-    explorer_->settingsApplied();
+    model_->document().open(s, s.state);
 }
 
 void MainWindow::seedDraws(uint64_t seed) {
@@ -165,7 +135,7 @@ void MainWindow::exportSound() {
         voices = {};
         voices[static_cast<std::size_t>(exportChoice_.oscillator - 1)] = true;
     }
-    std::vector<int16_t> samples = synth::heardMix(generator_.waves(), voices);
+    std::vector<int16_t> samples = synth::heardMix(model_->document().generator().waves(), voices);
     if (exportChoice_.normalise) {
         samples = files::normalised(samples);
     }
@@ -173,30 +143,9 @@ void MainWindow::exportSound() {
 }
 
 void MainWindow::copyRenderCommand() {
-    const files::Settings s = currentSettings();
-    QStringList words{
-        QStringLiteral("tarmel-render"), QStringLiteral("--pitch"),     QString::number(s.pitch1),
-        QStringLiteral("--offset2"),     QString::number(s.offsets[0]), QStringLiteral("--offset3"),
-        QString::number(s.offsets[1]),   QStringLiteral("--attack"),    QString::number(s.attack)};
-    for (int k = 0; k < synth::kModulators; ++k) {
-        const synth::ModulatorSetting& m = s.modulators[static_cast<std::size_t>(k)];
-        if (m.on) {
-            words << QStringLiteral("--fm")
-                  << QStringLiteral("%1.%2:%3:%4")
-                         .arg(k / synth::kModulatorsPerOscillator + 1)
-                         .arg(k % synth::kModulatorsPerOscillator + 1)
-                         .arg(m.F)
-                         .arg(m.H);
-        }
-    }
-    QStringList play;
-    for (std::size_t k = 0; k < s.play.size(); ++k) {
-        if (s.play[k]) {
-            play << QString::number(k + 1);
-        }
-    }
-    if (!play.isEmpty()) {
-        words << QStringLiteral("--play") << play.join(',');
+    QStringList words{QStringLiteral("tarmel-render")};
+    for (const std::string& word : sound::renderArguments(model_->document().controls())) {
+        words << QString::fromStdString(word);
     }
     words << QStringLiteral("-o") << QStringLiteral("sound.wav");
     const QString command = words.join(' ');

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
         window.seedDraws(*options.seed);
     }
     window.show();
+    window.showFirstStartHint();
     if (options.view || tarmel::ui::SoundView::wasOpen()) {
         window.showSoundView();
     }

@@ -7,7 +7,7 @@ namespace tarmel::cli {
 
 std::unique_ptr<synth::Waves> renderWaves(const RenderRequest& req,
                                           const std::function<void(int done)>& progress) {
-    const synth::Parameters params = files::parametersOf(req.settings);
+    const synth::Parameters params = sound::parametersOf(req.settings);
     synth::SynthState state = req.settings.state;
     auto waves = std::make_unique<synth::Waves>();
     for (int g = 0; g < req.generations; ++g) {

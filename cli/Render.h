@@ -23,6 +23,7 @@ struct RenderRequest {
     std::optional<int> osc;   // write this oscillator's own samples instead of the mix
     int generations = 1;
     bool force = false;
+    bool normalise = false; // the file's loudest sample at -1 dBFS (files/Normalise.h)
 };
 
 // Whether the sound goes to standard output rather than a file.

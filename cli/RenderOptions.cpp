@@ -76,6 +76,10 @@ void addModulator(RenderRequest& req, std::set<int>& seen, const std::string& te
 
 std::array<bool, synth::kOscillators> oscillatorList(const std::string& text) {
     std::array<bool, synth::kOscillators> play{};
+    // No oscillator heard: the file holds a second of silence, as the window plays then.
+    if (text == "none") {
+        return play;
+    }
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
@@ -138,9 +142,10 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "repeatable")
         ->type_name("OSC.MOD[:F[:H]]")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    auto* playOpt = app.add_option("--play", play,
-                                   "oscillators heard, mixed into the file, e.g. 1,3 (default 1)")
-                        ->type_name("LIST");
+    auto* playOpt =
+        app.add_option("--play", play,
+                       "oscillators heard, mixed into the file, e.g. 1,3, or none (default 1)")
+            ->type_name("LIST");
     auto* oscOpt =
         app.add_option("--osc", osc, "write oscillator N's own samples instead of the mix")
             ->type_name("N");
@@ -153,12 +158,15 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    "start from a settings file saved by tarmel (.tarmel), carried state "
                    "included; the options above then change single values of it")
         ->type_name("FILE");
+    app.add_flag("--normalise", req.normalise,
+                 "raise or lower the sound file by one gain until its loudest sample is at "
+                 "-1 dBFS (29204 of 32767), as the window's export can");
     app.add_flag("--force", req.force, "replace the files written if they exist");
     app.set_version_flag("--version", "tarmel-render " TARMEL_VERSION,
                          "print the version and exit");
     app.footer("Many settings files at once, side by side on every core:\n"
                "  tarmel-render --settings A.tarmel B.tarmel ... --output-dir DIR [--format NAME] "
-               "[--jobs N] [--force]\n"
+               "[--jobs N] [--normalise] [--force]\n"
                "Exit status: 0 written, 1 synthesis or write failure, 2 bad input or FILE exists.");
 
     try {

@@ -3,8 +3,10 @@
 // offscreen platform.
 #include "analysis/Analysis.h"
 #include "cli/Batch.h"
+#include "cli/MatchCommand.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
+#include "files/Normalise.h"
 #include "files/SoundFile.h"
 #include "synth/Errors.h"
 #include "ui/SoundPicture.h"
@@ -72,6 +74,9 @@ int main(int argc, char** argv) {
     if (const auto status = cli::runBatch(argc, argv)) {
         return *status;
     }
+    if (const auto status = cli::runMatch(argc, argv)) {
+        return *status;
+    }
     const auto parsed = cli::parseRenderOptions(argc, argv);
     if (const auto* exit = std::get_if<cli::EarlyExit>(&parsed)) {
         (exit->code == 0 ? std::cout : std::cerr) << exit->text;
@@ -98,7 +103,10 @@ int main(int argc, char** argv) {
         } else {
             waves = cli::renderWaves(req);
         }
-        const std::vector<int16_t> samples = synth::heardMix(*waves, cli::heardOscillators(req));
+        std::vector<int16_t> samples = synth::heardMix(*waves, cli::heardOscillators(req));
+        if (req.normalise) {
+            samples = files::normalised(samples);
+        }
         if (req.output.empty()) {
             // Only the picture.
         } else if (toStdout) {

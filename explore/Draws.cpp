@@ -9,9 +9,13 @@ namespace tarmel::explore {
 
 namespace {
 
+// The lowest value of the modulator's multiplier bar, from the control table.
 int multiplierMin(std::size_t modulator) {
-    return modulator % synth::kModulatorsPerOscillator == 1 ? synth::kMultiplierMinSecond
-                                                            : synth::kMultiplierMin;
+    const auto k = static_cast<int>(modulator);
+    return sound::control(sound::modulatorControl(sound::ControlKind::Multiply,
+                                                  k / synth::kModulatorsPerOscillator + 1,
+                                                  k % synth::kModulatorsPerOscillator + 1))
+        .minimum;
 }
 
 std::size_t oscillatorOf(std::size_t modulator) {
@@ -34,8 +38,8 @@ int Draws::uniform(int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(engine_);
 }
 
-Sound Draws::random() {
-    Sound s;
+sound::Controls Draws::random() {
+    sound::Controls s;
     s.pitch1 = static_cast<int16_t>(uniform(RandomShape::kPitchMin, RandomShape::kPitchMax));
     s.play = {true, uniform(0, 1) == 1, uniform(0, 1) == 1};
     for (auto& offset : s.offsets) {
@@ -67,7 +71,7 @@ Sound Draws::random() {
     return s;
 }
 
-Sound Draws::mutate(const Sound& from) {
+sound::Controls Draws::mutate(const sound::Controls& from) {
     // The values worth moving: the pitches heard, the envelope, the bars of the modulators on
     // and, as one value, the box of one modulator of an oscillator heard.
     enum class What { Pitch, Offset, Attack, Multiplier, Ratio, Box };
@@ -100,7 +104,7 @@ Sound Draws::mutate(const Sound& from) {
         return uniform(0, 1) == 1 ? size : -size;
     };
     for (;;) {
-        Sound s = from;
+        sound::Controls s = from;
         std::shuffle(values.begin(), values.end(), engine_);
         const int changes = uniform(1, MutateLimits::kMaxChanges);
         for (int i = 0; i < changes && i < static_cast<int>(values.size()); ++i) {

@@ -2,7 +2,7 @@
 // modulator's), seeded from the clock or by the user so that a run can be repeated.
 #pragma once
 
-#include "explore/Sound.h"
+#include "sound/Controls.h"
 
 #include <cstdint>
 #include <random>
@@ -42,11 +42,11 @@ public:
 
     // Every control drawn within its range, shaped as RandomShape says: oscillator 1 always
     // plays, oscillators 2 and 3 each play half of the time.
-    Sound random();
+    sound::Controls random();
 
     // One to MutateLimits::kMaxChanges values of from moved a little (see MutateLimits); never
     // the same sound as from.
-    Sound mutate(const Sound& from);
+    sound::Controls mutate(const sound::Controls& from);
 
 private:
     int uniform(int lo, int hi);

@@ -5,10 +5,10 @@
 
 namespace tarmel::explore {
 
-History::History(const Sound& start, std::size_t capacity)
+History::History(const sound::Controls& start, std::size_t capacity)
     : sounds_{start}, capacity_(std::max<std::size_t>(capacity, 1)) {}
 
-void History::record(const Sound& now, std::uintptr_t control) {
+void History::record(const sound::Controls& now, uint64_t control) {
     if (now == sounds_[current_]) {
         return;
     }
@@ -29,7 +29,7 @@ void History::record(const Sound& now, std::uintptr_t control) {
     }
 }
 
-std::optional<Sound> History::undo() {
+std::optional<sound::Controls> History::undo() {
     seal();
     if (!canUndo()) {
         return std::nullopt;
@@ -37,7 +37,7 @@ std::optional<Sound> History::undo() {
     return sounds_[--current_];
 }
 
-std::optional<Sound> History::redo() {
+std::optional<sound::Controls> History::redo() {
     seal();
     if (!canRedo()) {
         return std::nullopt;

@@ -93,14 +93,9 @@ void writeBytesAtomically(const std::filesystem::path& target, bool replace,
         const auto fail = [&](int err) {
             throw FileError("cannot write " + target.string() + ": " + std::strerror(err));
         };
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                const int err = errno;
-                ::close(fd);
-                fail(err);
-            }
-            done += static_cast<std::size_t>(n);
+        if (const int err = writeAll(fd, bytes); err != 0) {
+            ::close(fd);
+            fail(err);
         }
         const bool synced = ::fsync(fd) == 0;
         const int err = errno;

@@ -3,7 +3,6 @@
 
 #include "files/AtomicFile.h"
 #include "synth/Modulators.h"
-#include "synth/Pitch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,20 +10,19 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <initializer_list>
+#include <functional>
+#include <map>
+#include <span>
 #include <sstream>
 #include <toml++/toml.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tarmel::files {
 
 namespace {
 
 constexpr int64_t kVersion = 1;
-
-std::string oscillatorKey(std::size_t j) {
-    return "oscillator" + std::to_string(j + 1);
-}
 
 // Reads one file's tables, naming the file, the line and the key in every complaint.
 class Checker {
@@ -41,8 +39,8 @@ public:
 
     // The table holds exactly these keys, and may hold the optional ones.
     void onlyKeys(const toml::table& table, const std::string& path,
-                  std::initializer_list<std::string_view> keys,
-                  std::initializer_list<std::string_view> optional = {}) const {
+                  std::span<const std::string_view> keys,
+                  std::span<const std::string_view> optional = {}) const {
         for (auto&& [key, node] : table) {
             if (std::find(keys.begin(), keys.end(), key.str()) == keys.end() &&
                 std::find(optional.begin(), optional.end(), key.str()) == optional.end()) {
@@ -124,18 +122,60 @@ private:
     std::string source_;
 };
 
-void readModulator(const Checker& c, const toml::table& t, const std::string& path, int index,
-                   synth::ModulatorSetting& m) {
-    c.onlyKeys(t, path, {"on", "multiplier", "ratio"});
-    m.on = c.boolean(t, path, "on");
-    m.F = c.whole(t, path, "multiplier",
-                  index == 1 ? synth::kMultiplierMinSecond : synth::kMultiplierMin,
-                  synth::kMultiplierMax);
-    m.H = c.whole(t, path, "ratio", synth::kRatioMin, synth::kRatioMax);
+// The dotted key split at its last dot: "oscillator2.modulator3" and "ratio".
+std::pair<std::string, std::string> splitKey(const std::string& key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string::npos ? std::pair(std::string(), key)
+                                    : std::pair(key.substr(0, dot), key.substr(dot + 1));
+}
+
+// The keys a table of the file holds, as the control table says: its values and its tables.
+std::vector<std::string> keysOf(const std::string& path) {
+    std::vector<std::string> keys;
+    const auto add = [&keys](const std::string& key) {
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            keys.push_back(key);
+        }
+    };
+    for (const sound::Control& control : sound::controls()) {
+        const std::string& key = control.key;
+        if (!path.empty() && !key.starts_with(path + ".")) {
+            continue;
+        }
+        const std::string rest = path.empty() ? key : key.substr(path.size() + 1);
+        add(rest.substr(0, rest.find('.')));
+    }
+    return keys;
+}
+
+// The controls' values, each at its key: the tables on the way checked for unknown and missing
+// keys as they are first met.
+void readControls(const Checker& c, const toml::table& root, sound::Controls& controls) {
+    std::map<std::string, const toml::table*> tables{{"", &root}};
+    const std::function<const toml::table&(const std::string&)> tableAt =
+        [&](const std::string& path) -> const toml::table& {
+        if (const auto it = tables.find(path); it != tables.end()) {
+            return *it->second;
+        }
+        const auto [parent, key] = splitKey(path);
+        const toml::table& table = c.table(tableAt(parent), parent, key);
+        const std::vector<std::string> keys = keysOf(path);
+        c.onlyKeys(table, path, std::vector<std::string_view>(keys.begin(), keys.end()));
+        tables.emplace(path, &table);
+        return table;
+    };
+    for (const sound::Control& control : sound::controls()) {
+        const auto [path, key] = splitKey(control.key);
+        const toml::table& table = tableAt(path);
+        control.set(controls, control.toggled()
+                                  ? (c.boolean(table, path, key) ? 1 : 0)
+                                  : c.whole(table, path, key, control.minimum, control.maximum));
+    }
 }
 
 void readState(const Checker& c, const toml::table& t, synth::SynthState& state) {
-    c.onlyKeys(t, "state", {"outputs", "random", "random-last"});
+    constexpr std::array<std::string_view, 3> kKeys{"outputs", "random", "random-last"};
+    c.onlyKeys(t, "state", kKeys);
     const toml::node* outputs = t.get("outputs");
     const toml::array* list = outputs->as_array();
     if (list == nullptr || list->size() != state.modOut.size()) {
@@ -295,10 +335,6 @@ std::string plainWords(std::string_view description, std::string_view text, std:
     return "this is not how a settings file is written (" + std::string(reason) + ")";
 }
 
-toml::table modulatorTable(const synth::ModulatorSetting& m) {
-    return toml::table{{"on", m.on}, {"multiplier", m.F}, {"ratio", m.H}};
-}
-
 } // namespace
 
 Settings parseSettings(std::string_view text, const std::string& source) {
@@ -324,31 +360,13 @@ Settings parseSettings(std::string_view text, const std::string& source) {
     // The name and category are optional: files saved before they existed stay valid.
     s.name = c.text(root, "name");
     s.category = c.text(root, "category");
-    c.onlyKeys(root, "",
-               {"version", "attack", "oscillator1", "oscillator2", "oscillator3", "state"},
-               {"name", "category"});
+    std::vector<std::string> rootKeys = keysOf("");
+    rootKeys.insert(rootKeys.end(), {"version", "state"});
+    constexpr std::array<std::string_view, 2> kOptional{"name", "category"};
+    c.onlyKeys(root, "", std::vector<std::string_view>(rootKeys.begin(), rootKeys.end()),
+               kOptional);
     c.whole(root, "", "version", kVersion, kVersion);
-    s.attack = c.whole(root, "", "attack", 0, synth::kAttackMax);
-    for (std::size_t j = 0; j < synth::kOscillators; ++j) {
-        const std::string path = oscillatorKey(j);
-        const toml::table& osc = c.table(root, "", path);
-        const std::string_view pitchKey = j == 0 ? "pitch" : "offset";
-        c.onlyKeys(osc, path,
-                   {pitchKey, "play", "modulator1", "modulator2", "modulator3", "modulator4",
-                    "modulator5"});
-        if (j == 0) {
-            s.pitch1 = c.whole(osc, path, pitchKey, synth::kPitchMin, synth::kPitchMax);
-        } else {
-            s.offsets[j - 1] = c.whole(osc, path, pitchKey, synth::kOffsetMin, synth::kOffsetMax);
-        }
-        s.play[j] = c.boolean(osc, path, "play");
-        for (int i = 0; i < synth::kModulatorsPerOscillator; ++i) {
-            const std::string key = "modulator" + std::to_string(i + 1);
-            readModulator(
-                c, c.table(osc, path, key), path + "." + key, i,
-                s.modulators[j * synth::kModulatorsPerOscillator + static_cast<std::size_t>(i)]);
-        }
-    }
+    readControls(c, root, s);
     readState(c, c.table(root, "", "state"), s.state);
     return s;
 }
@@ -378,21 +396,31 @@ Settings readSettings(const std::filesystem::path& file) {
 }
 
 std::string settingsText(const Settings& s) {
-    toml::table root{{"version", kVersion}, {"attack", s.attack}};
+    toml::table root{{"version", kVersion}};
     if (!s.name.empty()) {
         root.insert("name", s.name);
     }
     if (!s.category.empty()) {
         root.insert("category", s.category);
     }
-    for (std::size_t j = 0; j < synth::kOscillators; ++j) {
-        toml::table osc{{"play", s.play[j]}};
-        osc.insert(j == 0 ? "pitch" : "offset", j == 0 ? s.pitch1 : s.offsets[j - 1]);
-        for (std::size_t i = 0; i < synth::kModulatorsPerOscillator; ++i) {
-            osc.insert("modulator" + std::to_string(i + 1),
-                       modulatorTable(s.modulators[j * synth::kModulatorsPerOscillator + i]));
+    // Each control's value at its key; toml++ orders every table's keys.
+    for (const sound::Control& control : sound::controls()) {
+        toml::table* table = &root;
+        std::string_view key = control.key;
+        for (std::size_t dot = key.find('.'); dot != std::string_view::npos; dot = key.find('.')) {
+            const std::string part(key.substr(0, dot));
+            if (!table->contains(part)) {
+                table->insert(part, toml::table{});
+            }
+            table = table->get(part)->as_table();
+            key.remove_prefix(dot + 1);
         }
-        root.insert(oscillatorKey(j), std::move(osc));
+        const int value = control.get(s);
+        if (control.toggled()) {
+            table->insert(std::string(key), value != 0);
+        } else {
+            table->insert(std::string(key), static_cast<int64_t>(value));
+        }
     }
     toml::array outputs;
     for (double v : s.state.modOut) {
@@ -417,35 +445,7 @@ std::string settingsText(const Settings& s) {
 }
 
 void writeSettings(const std::filesystem::path& file, const Settings& settings) {
-    const std::string text = settingsText(settings);
-    writeAtomically(file, true, [&](int fd) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0) {
-                const int err = errno;
-                ::close(fd);
-                throw FileError("cannot write " + file.string() + ": " + std::strerror(err));
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        const bool synced = ::fsync(fd) == 0;
-        const int err = errno;
-        if (::close(fd) != 0 || !synced) {
-            throw FileError("cannot write " + file.string() + ": " +
-                            std::strerror(synced ? errno : err));
-        }
-    });
-}
-
-synth::Parameters parametersOf(const Settings& s) {
-    synth::Parameters p;
-    p.pitch1 = s.pitch1;
-    p.pitch2 = synth::pitchWithOffset(s.offsets[0], s.pitch1);
-    p.pitch3 = synth::pitchWithOffset(s.offsets[1], s.pitch1);
-    p.attack = s.attack;
-    p.modulators = s.modulators;
-    return p;
+    writeBytesAtomically(file, true, settingsText(settings));
 }
 
 } // namespace tarmel::files

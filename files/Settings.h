@@ -2,6 +2,7 @@
 // read, edit and keep under version control (TOML, read and written by toml++).
 #pragma once
 
+#include "sound/Controls.h"
 #include "synth/Parameters.h"
 #include "synth/Synthesizer.h"
 
@@ -14,12 +15,9 @@
 
 namespace tarmel::files {
 
-struct Settings {
-    int16_t pitch1 = synth::kStartPitch;
-    std::array<int16_t, 2> offsets{}; // of oscillators 2 and 3 from pitch 1
-    int16_t attack = 0;               // the envelope balance
-    std::array<synth::ModulatorSetting, synth::kModulators> modulators{};
-    std::array<bool, synth::kOscillators> play{true, false, false};
+// A settings file: the values of the sound's controls, the state the next generation starts
+// from, and the preset's name and category.
+struct Settings : sound::Controls {
     synth::SynthState state; // the fifteen modulator outputs and the random generator
     // A preset's name and the category it is listed under; empty when the file has none.
     std::string name;
@@ -59,8 +57,5 @@ std::string settingsText(const Settings& settings);
 
 // Writes the settings through a temporary file beside file, replacing it. Throws FileError.
 void writeSettings(const std::filesystem::path& file, const Settings& settings);
-
-// The parameter snapshot a generation takes from these settings.
-synth::Parameters parametersOf(const Settings& settings);
 
 } // namespace tarmel::files

@@ -1,5 +1,7 @@
 // The one MIDI input port, on JACK through libjack or on the ALSA sequencer through alsa-lib:
-// both let one input port take any number of connections, which RtMidi's inputs do not.
+// both let one input port take any number of connections, which RtMidi's inputs do not, and both
+// announce ports that come and go (JACK's port registration callback, the sequencer's
+// System:Announce port), which wake the watcher to connect them.
 #include "midi/MidiInput.h"
 
 #include "midi/Notes.h"
@@ -20,17 +22,22 @@ namespace tarmel::midi {
 namespace {
 
 const std::string kName = "Tarmel"; // of the port, and of the client that holds it
-constexpr auto kLookAgain = std::chrono::seconds(1);
+// A wanted output that would not connect yet (a JACK client not active yet) is tried again after
+// this long, as long as one is left.
+constexpr auto kTryAgain = std::chrono::seconds(1);
 
-using Handler = std::function<void(std::span<const unsigned char>)>;
+using Handler = MidiInput::Heard;
+using Changed = MidiInput::Changed;
 
 // A JACK client "Tarmel" with the MIDI input port "Tarmel"; every event that reaches the port
-// goes to the handler on JACK's process thread.
+// goes to the handler on JACK's process thread, and every port registered or unregistered is
+// told on JACK's notification thread (connecting is left to the watcher: libjack forbids it
+// inside a callback).
 class JackPort final : public MidiInput::Port {
 public:
     // Nothing when no JACK server answers; none is started. libjack's own messages are
     // silenced: they would fill the terminal of everyone who does not use JACK.
-    static std::unique_ptr<JackPort> open(Handler handler) {
+    static std::unique_ptr<JackPort> open(Handler handler, Changed changed) {
         jack_set_error_function([](const char*) {});
         jack_set_info_function([](const char*) {});
         jack_status_t status{};
@@ -38,7 +45,8 @@ public:
         if (client == nullptr) {
             return nullptr;
         }
-        return std::unique_ptr<JackPort>(new JackPort(client, std::move(handler)));
+        return std::unique_ptr<JackPort>(
+            new JackPort(client, std::move(handler), std::move(changed)));
     }
     ~JackPort() override {
         jack_deactivate(client_);
@@ -63,11 +71,12 @@ public:
     }
 
 private:
-    JackPort(jack_client_t* client, Handler handler)
-        : client_(client), handler_(std::move(handler)) {
+    JackPort(jack_client_t* client, Handler handler, Changed changed)
+        : client_(client), handler_(std::move(handler)), changed_(std::move(changed)) {
         input_ =
             jack_port_register(client_, kName.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
         if (input_ == nullptr || jack_set_process_callback(client_, process, this) != 0 ||
+            jack_set_port_registration_callback(client_, registered, this) != 0 ||
             jack_activate(client_) != 0) {
             jack_client_close(client_);
             throw std::runtime_error("the JACK server refused the input port");
@@ -84,18 +93,24 @@ private:
         }
         return 0;
     }
+    static void registered(jack_port_id_t, int, void* self) {
+        static_cast<JackPort*>(self)->changed_();
+    }
 
     jack_client_t* client_;
     jack_port_t* input_ = nullptr;
     const Handler handler_;
+    const Changed changed_;
 };
 
 // An ALSA sequencer client "Tarmel" with the input port "Tarmel"; a reader thread hands every
-// note-on to the handler. Outputs are named as RtMidi and aconnect show them: "client:port
-// number:number".
+// note-on to the handler. The port also takes the announcements of System:Announce, and the
+// reader tells each client or port that starts, changes or ends. Outputs are named as RtMidi and
+// aconnect show them: "client:port number:number".
 class AlsaPort final : public MidiInput::Port {
 public:
-    explicit AlsaPort(Handler handler) : handler_(std::move(handler)) {
+    AlsaPort(Handler handler, Changed changed)
+        : handler_(std::move(handler)), changed_(std::move(changed)) {
         if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
             throw std::runtime_error("the ALSA sequencer cannot be opened");
         }
@@ -108,6 +123,13 @@ public:
             throw std::runtime_error("the ALSA sequencer refused the input port");
         }
         self_ = snd_seq_client_id(seq_);
+        // Without the announcements, outputs that come later would not be found: refused like
+        // the port.
+        if (snd_seq_connect_from(seq_, port_, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) <
+            0) {
+            snd_seq_close(seq_);
+            throw std::runtime_error("the ALSA sequencer refused its announcements of new ports");
+        }
         reader_ = std::jthread([this](const std::stop_token& stop) { read(stop); });
     }
     ~AlsaPort() override {
@@ -182,17 +204,30 @@ private:
                 if (result < 0 || event == nullptr) {
                     break;
                 }
-                if (event->type == SND_SEQ_EVENT_NOTEON) {
+                switch (event->type) {
+                case SND_SEQ_EVENT_NOTEON: {
                     const std::array<unsigned char, 3> message{
                         static_cast<unsigned char>(0x90 | (event->data.note.channel & 0x0f)),
                         event->data.note.note, event->data.note.velocity};
                     handler_(message);
+                    break;
+                }
+                case SND_SEQ_EVENT_CLIENT_START:
+                case SND_SEQ_EVENT_CLIENT_EXIT:
+                case SND_SEQ_EVENT_PORT_START:
+                case SND_SEQ_EVENT_PORT_EXIT:
+                case SND_SEQ_EVENT_PORT_CHANGE:
+                    changed_();
+                    break;
+                default:
+                    break;
                 }
             }
         }
     }
 
     const Handler handler_;
+    const Changed changed_;
     snd_seq_t* seq_ = nullptr;
     int port_ = -1;
     int self_ = -1;
@@ -203,20 +238,28 @@ private:
 
 } // namespace
 
-MidiInput::MidiInput(std::vector<std::string> only, PitchHandler onPitch, Notice notice)
-    : only_(std::move(only)), onPitch_(std::move(onPitch)), notice_(std::move(notice)),
-      watcher_([this](const std::stop_token& stop) { watch(stop); }) {}
+std::unique_ptr<MidiInput::Port> MidiInput::openSystemPort(Heard heard, Changed changed) {
+    if (auto jack = JackPort::open(heard, changed)) {
+        return jack;
+    }
+    if (access("/dev/snd/seq", R_OK | W_OK) == 0) {
+        return std::make_unique<AlsaPort>(std::move(heard), std::move(changed));
+    }
+    return nullptr;
+}
 
-// The watcher goes first (the last member), then the port, which closes its client.
+MidiInput::MidiInput(std::vector<std::string> only, PitchHandler onPitch, Notice notice,
+                     Opener open)
+    : only_(std::move(only)), onPitch_(std::move(onPitch)), notice_(std::move(notice)),
+      open_(std::move(open)), watcher_([this](const std::stop_token& stop) { watch(stop); }) {}
+
+// The watcher goes first (the last member), closing the port before it ends.
 MidiInput::~MidiInput() = default;
 
 void MidiInput::watch(const std::stop_token& stop) {
-    const Handler handler = [this](std::span<const unsigned char> m) { heard(m); };
     try {
-        port_ = JackPort::open(handler);
-        if (port_ == nullptr && access("/dev/snd/seq", R_OK | W_OK) == 0) {
-            port_ = std::make_unique<AlsaPort>(handler);
-        }
+        port_ = open_([this](std::span<const unsigned char> m) { heard(m); },
+                      [this] { outputsChanged(); });
     } catch (const std::exception& e) {
         notice_(std::string("no MIDI input: ") + e.what() + "; the letter keys play as always");
         return;
@@ -228,18 +271,37 @@ void MidiInput::watch(const std::stop_token& stop) {
     }
     std::unique_lock lock(mutex_);
     while (!stop.stop_requested()) {
-        connectOutputs();
-        wake_.wait_for(lock, stop, kLookAgain, [] { return false; });
+        changed_ = false; // a change from here on is seen by the next listing
+        lock.unlock();
+        const bool allConnected = connectOutputs();
+        lock.lock();
+        if (allConnected) {
+            wake_.wait(lock, stop, [this] { return changed_; });
+        } else {
+            wake_.wait_for(lock, stop, kTryAgain, [this] { return changed_; });
+        }
     }
+    lock.unlock();
+    port_.reset(); // its threads stop telling changes while this object still exists
+}
+
+void MidiInput::outputsChanged() {
+    {
+        const std::lock_guard lock(mutex_);
+        changed_ = true;
+    }
+    wake_.notify_one();
 }
 
 // Every wanted output is connected once; one that went away is forgotten, so that it is
-// connected again when it comes back. A connection the user undoes stays undone.
-void MidiInput::connectOutputs() {
+// connected again when it comes back. A connection the user undoes stays undone. Returns whether
+// every wanted output is connected.
+bool MidiInput::connectOutputs() {
     const std::vector<std::string> present = port_->outputs();
     std::erase_if(connected_,
                   [&](const std::string& name) { return !std::ranges::count(present, name); });
     bool anyWanted = false;
+    bool allConnected = true;
     for (const std::string& name : present) {
         if (!only_.empty() && std::ranges::none_of(only_, [&](const std::string& part) {
                 return name.find(part) != std::string::npos;
@@ -247,8 +309,12 @@ void MidiInput::connectOutputs() {
             continue;
         }
         anyWanted = true;
-        if (!connected_.contains(name) && port_->connect(name)) {
-            connected_.insert(name);
+        if (!connected_.contains(name)) {
+            if (port_->connect(name)) {
+                connected_.insert(name);
+            } else {
+                allConnected = false;
+            }
         }
     }
     if (!anyWanted && !only_.empty() && !noticedMissing_) {
@@ -259,6 +325,7 @@ void MidiInput::connectOutputs() {
         }
         notice_("no MIDI output named " + names + " yet; Tarmel connects to it when it appears");
     }
+    return allConnected;
 }
 
 void MidiInput::heard(std::span<const unsigned char> message) const {

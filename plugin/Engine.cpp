@@ -54,11 +54,7 @@ int Engine::render(const sound::Controls& controls, std::span<float> out) {
 std::string Engine::stateText() const {
     const std::lock_guard lock(mutex_);
     files::Settings settings;
-    settings.pitch1 = last_.pitch1;
-    settings.offsets = last_.offsets;
-    settings.attack = last_.attack;
-    settings.play = last_.play;
-    settings.modulators = last_.modulators;
+    static_cast<sound::Controls&>(settings) = last_;
     settings.state = state_;
     return files::settingsText(settings);
 }

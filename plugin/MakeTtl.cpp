@@ -125,21 +125,11 @@ std::string pluginTtl() {
     return s.str();
 }
 
-sound::Controls controlsOf(const files::Settings& settings) {
-    sound::Controls c;
-    c.pitch1 = settings.pitch1;
-    c.offsets = settings.offsets;
-    c.attack = settings.attack;
-    c.play = settings.play;
-    c.modulators = settings.modulators;
-    return c;
-}
-
 std::string presetsTtl(const std::vector<Preset>& presets) {
     std::ostringstream s;
     s << kPrefixes;
     for (const Preset& p : presets) {
-        const sound::Controls controls = controlsOf(p.settings);
+        const sound::Controls& controls = p.settings;
         s << "<" << p.uri << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << plugin::kUri
           << "> ;\n    rdfs:label \"" << p.settings.name << "\" ;\n    lv2:port ";
         for (const sound::Control& c : sound::controls()) {

@@ -23,7 +23,9 @@ build=(
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
-# checkers, clang-format and git; the LV2 host library, validator tools and jalv for the plug-in.
+# checkers, python3 and sox (the documented commands are run as written), clang-format and git;
+# espeak-ng speaks the vowel the match benchmark matches; the LV2 host library, validator tools
+# and jalv for the plug-in.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -31,7 +33,9 @@ test=(
     xvfb xdotool x11-utils xauth libx11-dev
     python3-pyatspi at-spi2-core dbus-daemon
     desktop-file-utils appstream shared-mime-info dpkg-dev man-db lintian
+    python3 sox
     clang-format git
+    espeak-ng
     liblilv-dev lilv-utils jalv sordi
 )
 

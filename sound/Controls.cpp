@@ -84,11 +84,10 @@ std::vector<Control> makeTable() {
             const std::string key = "oscillator" + o + ".modulator" + std::to_string(m);
             const std::string of = "modulator " + std::to_string(m) + " of oscillator " + o;
             const std::string inShort = capitalised(modulatorInShort(oscillator, m));
+            // A few words, read at every Tab; the whole computation is in the tooltip.
             add({0, Box, oscillator, m, 0, 1, 1, 1, 0, symbol + "_on", oscillator,
                  "ChkFm(" + i + ")", key + ".on", capitalised(of),
-                 inShort + ". Ticked, it shapes oscillator " + o + ": " +
-                     modulatorComputes(oscillator, m) + ".",
-                 ""});
+                 inShort + ". Ticked, it shapes oscillator " + o + ".", ""});
             // Modulator 2's multiplier never goes below 2.
             add({0, Multiply, oscillator, m,
                  m == 2 ? synth::kMultiplierMinSecond : synth::kMultiplierMin,

@@ -2,7 +2,7 @@
 // carry them to a screen reader.
 #include "ui/Accessibility.h"
 
-#include "synth/Modulators.h"
+#include "sound/Controls.h"
 #include "synth/Parameters.h"
 #include "ui/LineWidget.h"
 
@@ -50,24 +50,10 @@ IndexedName split(std::string_view name) {
     return {name.substr(0, open), index};
 }
 
-bool isModulatorIndex(int index) {
-    return index >= 0 && index < synth::kModulatorsPerOscillator;
-}
-
-const synth::ModulatorKind& kindOf(int oscillator, int index) {
-    return synth::kModulatorKinds.at(
-        static_cast<std::size_t>((oscillator - 1) * synth::kModulatorsPerOscillator + index));
-}
-
-QString modulatorName(int oscillator, int index) {
-    return QStringLiteral("modulator %1 of oscillator %2").arg(index + 1).arg(oscillator);
-}
-
-QString capitalised(QString text) {
-    if (!text.isEmpty()) {
-        text[0] = text[0].toUpper();
-    }
-    return text;
+// The control of the sound that a window's control shows; nothing for other controls.
+const sound::Control* soundControl(std::string_view window, std::string_view control) {
+    const int oscillator = oscillatorOfWindow(window);
+    return oscillator == 0 ? nullptr : sound::findWidget(oscillator, control);
 }
 
 // What a control of a window says, where it is not made from a pattern (the modulators' controls
@@ -99,14 +85,7 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
     {"Lblos1(0)", "Pitch of oscillator 1", "", Readout, "VScroll1"},
     {"Lblos1(1)", "Pitch of oscillator 2", "", Readout, "VScroll2"},
     {"Lblos1(2)", "Pitch of oscillator 3", "", Readout, "VScroll3"},
-    {"VScroll1", "Oscillator 1 pitch", "1 to 1000; the letter keys set it too."},
-    {"VScroll2", "Oscillator 2 pitch offset", "From oscillator 1's pitch."},
-    {"VScroll3", "Oscillator 3 pitch offset", "From oscillator 1's pitch."},
-    {"Check1(0)", "Play oscillator 1", "Ticked, oscillator 1 sounds when a sound plays."},
-    {"Check1(1)", "Play oscillator 2", "Ticked, oscillator 2 sounds when a sound plays."},
-    {"Check1(2)", "Play oscillator 3", "Ticked, oscillator 3 sounds when a sound plays."},
     {"Label6", "envelope", "How the loudness moves over the second.", Heading, "Sliderattack"},
-    {"Sliderattack", "Envelope, decay to attack", "0 decays from loud, 1500 rises from silence."},
     {"Label4(2)", "Timer", "Playing again and again.", Heading, "Cmdstart"},
     {"Cmdstart", "repeat", "Computes and plays the sound again and again until stop."},
     {"Cmdstop", "stop", "Stops the repetition."},
@@ -140,7 +119,7 @@ bool isDecorationLabel(int oscillator, std::string_view control) {
         return false;
     }
     if (n.base == "Label1") {
-        return isModulatorIndex(n.index);
+        return n.index >= 0 && n.index < synth::kModulatorsPerOscillator;
     }
     if (n.base == "Label2") {
         return (n.index >= 0 && n.index <= 8);
@@ -164,36 +143,6 @@ const Voice* voiceOf(std::string_view window, std::string_view control) {
         }
     }
     return nullptr;
-}
-
-// The kinds of a modulator in words. The phase: the modulator's frequency from pitch 1 and its two
-// bars.
-QString phaseWords(synth::Phase phase) {
-    switch (phase) {
-    case synth::Phase::Multiply:
-        return QStringLiteral("at pitch 1 times Multiply times Divide");
-    case synth::Phase::Divide:
-        return QStringLiteral("at pitch 1 times Multiply divided by Divide");
-    case synth::Phase::DivideHalved:
-        break;
-    }
-    return QStringLiteral("at pitch 1 times Multiply divided by twice Divide");
-}
-
-QString phaseInShort(synth::Phase phase) {
-    switch (phase) {
-    case synth::Phase::Multiply:
-        return QStringLiteral("multiplied");
-    case synth::Phase::Divide:
-        return QStringLiteral("divided");
-    case synth::Phase::DivideHalved:
-        break;
-    }
-    return QStringLiteral("divided and halved");
-}
-
-QString hertz(int value) {
-    return QStringLiteral("%1 hertz").arg(value);
 }
 
 // Dynamic properties that tell the accessible interfaces what a control is.
@@ -433,113 +382,25 @@ int oscillatorOfWindow(std::string_view window) {
     return window == mainWindowLayout().name ? 1 : 0;
 }
 
-QString modulatorComputes(int oscillator, int index) {
-    const synth::ModulatorKind& kind = kindOf(oscillator, index);
-    const QString phase = phaseWords(kind.phase);
-    switch (kind.waveform) {
-    case synth::Waveform::Sine:
-        return QStringLiteral("a sine ") + phase;
-    case synth::Waveform::TanSine:
-        return QStringLiteral("tangent of a sine ") + phase;
-    case synth::Waveform::SineGatedS:
-        return QStringLiteral("a sine ") + phase +
-               QStringLiteral(", silent while oscillator 1's sine is positive and turned over "
-                              "while it is negative");
-    case synth::Waveform::SineGatedC:
-        return QStringLiteral("a sine ") + phase +
-               QStringLiteral(", silent while oscillator 1's cosine is positive and turned over "
-                              "while it is negative");
-    case synth::Waveform::Random:
-        break;
-    }
-    return QStringLiteral("noise: random values while a sine ") + phase +
-           QStringLiteral(" is positive, values set by that sine while it is negative");
-}
-
-QString modulatorInShort(int oscillator, int index) {
-    const synth::ModulatorKind& kind = kindOf(oscillator, index);
-    const QString phase = phaseInShort(kind.phase);
-    switch (kind.waveform) {
-    case synth::Waveform::Sine:
-        return QStringLiteral("a sine, ") + phase;
-    case synth::Waveform::TanSine:
-        return QStringLiteral("tangent of a sine, ") + phase;
-    case synth::Waveform::SineGatedS:
-        return QStringLiteral("a sine gated by oscillator 1's sine, ") + phase;
-    case synth::Waveform::SineGatedC:
-        return QStringLiteral("a sine gated by oscillator 1's cosine, ") + phase;
-    case synth::Waveform::Random:
-        break;
-    }
-    return QStringLiteral("noise, ") + phase;
-}
-
 QString accessibleNameOf(std::string_view window, std::string_view control) {
-    const int oscillator = oscillatorOfWindow(window);
-    const IndexedName n = split(control);
-    if (oscillator != 0 && isModulatorIndex(n.index)) {
-        if (n.base == "ChkFm") {
-            return capitalised(modulatorName(oscillator, n.index));
-        }
-        if (n.base == "sliderFm") {
-            return QStringLiteral("Multiply, ") + modulatorName(oscillator, n.index);
-        }
-        if (n.base == "sliderharmon") {
-            return QStringLiteral("Divide, ") + modulatorName(oscillator, n.index);
-        }
+    if (const sound::Control* c = soundControl(window, control)) {
+        return QString::fromStdString(c->name);
     }
     const Voice* voice = voiceOf(window, control);
     return voice != nullptr ? QString::fromUtf8(voice->name) : QString();
 }
 
 QString accessibleDescriptionOf(std::string_view window, std::string_view control) {
-    const int oscillator = oscillatorOfWindow(window);
-    const IndexedName n = split(control);
-    if (oscillator != 0 && isModulatorIndex(n.index)) {
-        const QString computes = modulatorComputes(oscillator, n.index);
-        if (n.base == "ChkFm") {
-            return QStringLiteral("%1. Ticked, it shapes oscillator %2: %3.")
-                .arg(capitalised(modulatorInShort(oscillator, n.index)))
-                .arg(oscillator)
-                .arg(computes);
-        }
-        if (n.base == "sliderFm") {
-            return capitalised(modulatorInShort(oscillator, n.index)) + QStringLiteral(".");
-        }
-        if (n.base == "sliderharmon") {
-            return capitalised(modulatorInShort(oscillator, n.index)) + QStringLiteral(".");
-        }
+    if (const sound::Control* c = soundControl(window, control)) {
+        return QString::fromStdString(c->description);
     }
     const Voice* voice = voiceOf(window, control);
     return voice != nullptr ? QString::fromUtf8(voice->description) : QString();
 }
 
 QString spokenValue(std::string_view window, std::string_view control, int value) {
-    const int oscillator = oscillatorOfWindow(window);
-    const IndexedName n = split(control);
-    if (oscillator != 0 && isModulatorIndex(n.index)) {
-        if (n.base == "sliderFm") {
-            return QStringLiteral("times %1").arg(value);
-        }
-        if (n.base == "sliderharmon") {
-            return kindOf(oscillator, n.index).phase == synth::Phase::Multiply
-                       ? QStringLiteral("times %1").arg(value)
-                       : QStringLiteral("divided by %1").arg(value);
-        }
-    }
-    if (oscillator == 1) {
-        if (control == "VScroll1") {
-            return hertz(value);
-        }
-        if (control == "VScroll2" || control == "VScroll3") {
-            return value < 0 ? QStringLiteral("minus ") + hertz(-value)
-                             : QStringLiteral("plus ") + hertz(value);
-        }
-        if (control == "Sliderattack") {
-            return QStringLiteral("attack %1 of %2").arg(value).arg(synth::kAttackMax);
-        }
-    }
-    return QString::number(value);
+    const sound::Control* c = soundControl(window, control);
+    return c != nullptr ? QString::fromStdString(c->spoken(value)) : QString::number(value);
 }
 
 LabelRole labelRoleOf(std::string_view window, std::string_view control) {
@@ -604,12 +465,18 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
                 return spokenValue(windowName, controlName, value);
             });
         } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            // A modulator's box tells what the modulator computes.
-            const IndexedName n = split(c.name);
-            const int oscillator = oscillatorOfWindow(layout.name);
-            describeButton(*button, n.base == "ChkFm" && oscillator != 0
-                                        ? modulatorComputes(oscillator, n.index)
-                                        : description);
+            // A modulator's box tells what the modulator computes, in its tooltip and its
+            // "What's This" (Shift+F1); its spoken description stays short.
+            const sound::Control* sc = soundControl(layout.name, c.name);
+            const bool box = sc != nullptr && sc->kind == sound::ControlKind::Box;
+            const QString computes =
+                box ? QString::fromStdString(
+                          sound::modulatorComputes(sc->oscillator, sc->modulator))
+                    : description;
+            describeButton(*button, computes);
+            if (box) {
+                button->setWhatsThis(name + QStringLiteral(": ") + computes + QStringLiteral("."));
+            }
         }
     }
     for (const ControlLayout& c : layout.controls) {

@@ -20,14 +20,9 @@ namespace tarmel::ui {
 // oscillator windows, 0 for any other window.
 int oscillatorOfWindow(std::string_view window);
 
-// What modulator index (0..4) of oscillator (1..3) computes, from the computation's table of
-// kinds: "tangent of a sine at pitch 1 times Multiply divided by Divide".
-QString modulatorComputes(int oscillator, int index);
-// The same in a few words: "tangent of a sine, divided".
-QString modulatorInShort(int oscillator, int index);
-
 // The name of a control of the layout for people ("Oscillator 1 pitch", "Multiply, modulator 3
-// of oscillator 1"); empty for a label that only decorates.
+// of oscillator 1"), from the sound's control table for the controls of the sound; empty for a
+// label that only decorates.
 QString accessibleNameOf(std::string_view window, std::string_view control);
 // What the control does, where its name is not enough; may be empty.
 QString accessibleDescriptionOf(std::string_view window, std::string_view control);

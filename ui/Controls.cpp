@@ -7,11 +7,13 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
 #include <algorithm>
 #include <map>
 
@@ -61,6 +63,42 @@ private:
     bool marked_ = true;
 };
 
+// A button that Enter and the keypad's Enter press as Space does, in every window: outside a
+// dialog Qt's buttons leave Enter to a default button, which these windows do not have.
+class Button : public FocusMarked<QPushButton> {
+public:
+    using FocusMarked<QPushButton>::FocusMarked;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            animateClick();
+            return;
+        }
+        FocusMarked<QPushButton>::keyPressEvent(event);
+    }
+};
+
+// A scroll bar whose arrow keys move it as its arrow buttons do. Qt's scroll bars invert their
+// controls for the wheel, which turns Left and Right round on a horizontal bar.
+class Bar : public FocusMarked<QScrollBar> {
+public:
+    using FocusMarked<QScrollBar>::FocusMarked;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (orientation() == Qt::Horizontal &&
+            (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+            const bool right = (event->key() == Qt::Key_Right) != isRightToLeft();
+            triggerAction(right ? SliderSingleStepAdd : SliderSingleStepSub);
+            event->accept();
+            return;
+        }
+        FocusMarked<QScrollBar>::keyPressEvent(event);
+    }
+};
+
 Qt::Alignment alignment(Align align) {
     switch (align) {
     case Align::Centre:
@@ -98,7 +136,7 @@ QLabel* makeLabel(QWidget& window, const ControlLayout& c) {
 QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     switch (c.kind) {
     case ControlKind::Button: {
-        auto* button = new FocusMarked<QPushButton>(qs(c.text), &window);
+        auto* button = new Button(qs(c.text), &window);
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, darkGrey());
         button->setPalette(palette);
@@ -114,8 +152,8 @@ QWidget* makeControl(QWidget& window, const ControlLayout& c) {
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        auto* bar = new FocusMarked<QScrollBar>(
-            c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
+        auto* bar =
+            new Bar(c.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, &window);
         bar->setFocusPolicy(Qt::StrongFocus);
         return bar;
     }
@@ -156,6 +194,14 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
             focusOrder[c.tab] = control;
         }
         auto* label = qobject_cast<QLabel*>(control);
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            // A caption is read whole: the font gets smaller until it fits its box.
+            QFont font = button->font();
+            while (!captionFits(*button) && font.pointSizeF() - 0.25 >= 6.0) {
+                font.setPointSizeF(font.pointSizeF() - 0.25);
+                button->setFont(font);
+            }
+        }
         if (c.kind == ControlKind::Paragraph) {
             paragraphs.push_back(label);
         } else if (label != nullptr && !label->text().isEmpty() && !label->font().bold()) {
@@ -191,6 +237,20 @@ void buildControls(QWidget& window, const WindowLayout& layout) {
         focusOrder.begin()->second->setFocus();
     }
     makeAccessible(window, layout);
+}
+
+bool captionFits(const QAbstractButton& button) {
+    // A check box's text beside the style's indicator and spacing; a button's text inside the
+    // style's margins on both sides.
+    const QStyle& style = *button.style();
+    const QFontMetrics metrics(button.font());
+    const int text = metrics.horizontalAdvance(button.text());
+    const int needed =
+        qobject_cast<const QCheckBox*>(&button) != nullptr
+            ? style.pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &button) +
+                  style.pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &button) + text
+            : text + 2 * style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+    return needed <= button.width() && metrics.height() <= button.height();
 }
 
 double fittingPointSize(const QLabel& label) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <stdexcept>
 
+class QAbstractButton;
 class QLabel;
 
 namespace tarmel::ui {
@@ -34,6 +35,8 @@ double fittingPointSize(const QLabel& label);
 
 // Sets the label's font to fittingPointSize.
 void shrinkToFit(QLabel& label);
+// Whether a button's or box's caption fits where its style draws it.
+bool captionFits(const QAbstractButton& button);
 
 // The window's child of that name and type; throws std::logic_error when there is none.
 template <class T> T* child(const QWidget& window, const QString& name) {

@@ -2,7 +2,6 @@
 #include "ui/OscillatorWindow.h"
 
 #include "ui/Controls.h"
-#include "ui/ModulatorPanel.h"
 
 #include <QCloseEvent>
 
@@ -18,16 +17,6 @@ OscillatorWindow::OscillatorWindow(int oscillator)
     // setGeometry on a top-level window places the client area; the window manager adds the
     // frame around it.
     setGeometry(toPixels(layout.client));
-    panel_ = new ModulatorPanel(*this);
-    connect(panel_, &ModulatorPanel::boxClicked, this, &OscillatorWindow::boxClicked);
-}
-
-synth::ModulatorBank OscillatorWindow::bank() const {
-    return panel_->bank();
-}
-
-void OscillatorWindow::setBank(const synth::ModulatorBank& bank) {
-    panel_->setBank(bank);
 }
 
 bool OscillatorWindow::event(QEvent* event) {

@@ -101,7 +101,7 @@ void spectrumGrid(QPainter& p, const PictureLayout& at, double floorDb, bool lab
 
 } // namespace
 
-PictureLayout::PictureLayout(QSizeF size) {
+PictureLayout::PictureLayout(QSizeF size, double levelTop) : levelTop_(levelTop) {
     const double half = size.height() / 2;
     const double width = std::max(1.0, size.width() - kLeft - kRight);
     wave_ = QRectF(kLeft, kTop, width, std::max(1.0, half - kTop - kAxisRoom));
@@ -117,11 +117,11 @@ double PictureLayout::xOfSample(double n, const PictureView& view) const {
 }
 
 double PictureLayout::valueAt(double y) const {
-    return (wave_.center().y() - y) / (wave_.height() / 2) * kFullScale;
+    return (wave_.center().y() - y) / (wave_.height() / 2) * levelTop_;
 }
 
 double PictureLayout::yOfValue(double value) const {
-    return wave_.center().y() - value / kFullScale * (wave_.height() / 2);
+    return wave_.center().y() - value / levelTop_ * (wave_.height() / 2);
 }
 
 double PictureLayout::frequencyAt(double x) const {
@@ -142,7 +142,7 @@ double PictureLayout::yOfDb(double db, double floorDb) const {
 }
 
 void drawGrid(QPainter& p, QSizeF size, const PictureView& view) {
-    const PictureLayout at(size);
+    const PictureLayout at(size, view.levelTop);
     const QRectF wave = at.wave();
     const QRectF spectrumBox = at.spectrum();
     p.fillRect(QRectF(QPointF(0, 0), size), kBackground);
@@ -167,11 +167,12 @@ void drawGrid(QPainter& p, QSizeF size, const PictureView& view) {
         label(p, {x, wave.bottom() + 9}, QString::number(t, 'f', decimals) + QStringLiteral(" s"),
               Qt::AlignHCenter);
     }
-    // Level: a fraction of full scale.
+    // Level: a fraction of full scale, at the top and halfway.
     for (double level : {1.0, 0.5, 0.0, -0.5, -1.0}) {
-        const double y = at.yOfValue(level * kFullScale);
+        const double y = at.yOfValue(level * view.levelTop);
         line({wave.left(), y}, {wave.right(), y});
-        label(p, {wave.left() - 4, y}, QString::number(level), Qt::AlignRight);
+        label(p, {wave.left() - 4, y}, QString::number(level * view.levelTop / kFullScale, 'g', 3),
+              Qt::AlignRight);
     }
 
     spectrumGrid(p, at, view.floorDb, true);
@@ -296,7 +297,7 @@ void drawTraces(QPainter& p, QSizeF size, const analysis::SoundAnalysis& sound,
     if (sound.heard.empty() || sound.spectrum.levelDb.size() != analysis::kBins) {
         return; // no sound yet
     }
-    const PictureLayout at(size);
+    const PictureLayout at(size, view.levelTop);
     p.save();
     // Smooth lines where pixels are large enough to see steps; on dense screens they cost more
     // than they show.
@@ -358,9 +359,24 @@ void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysi
         file, replace, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+double fittingLevel(int peak) {
+    if (peak <= 0) {
+        return kFullScale;
+    }
+    for (double decade = 1; decade < kFullScale; decade *= 10) {
+        for (double step : {1.0, 2.0, 5.0}) {
+            if (step * decade >= peak) {
+                return std::min(step * decade, kFullScale);
+            }
+        }
+    }
+    return kFullScale;
+}
+
 QString describeSound(const analysis::SoundAnalysis& sound) {
     if (sound.heard.empty()) {
-        return QStringLiteral("No sound yet.");
+        return QStringLiteral("No sound yet. Press \"generate\", a letter key or a MIDI key: "
+                              "the waveform of the second appears above, its spectrum below.");
     }
     const auto [lo, hi] = std::minmax_element(sound.heard.begin(), sound.heard.end());
     if (sound.spectrum.peak.levelDb <= analysis::kMinDb) {

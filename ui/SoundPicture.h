@@ -20,6 +20,7 @@ struct PictureView {
     double end = synth::kBufferSamples;             // one past the last
     std::array<bool, synth::kOscillators> traces{}; // oscillators drawn on their own
     double floorDb = -100;                          // the bottom of the spectrum's level axis
+    double levelTop = 32768; // the level at the top of the waveform's axis: full scale, or less
     friend bool operator==(const PictureView&, const PictureView&) = default;
 };
 
@@ -30,7 +31,8 @@ inline constexpr int kPictureHeight = 500;
 // Where the two plots lie in a picture of a given size, and the scales of their axes.
 class PictureLayout {
 public:
-    explicit PictureLayout(QSizeF size);
+    // levelTop: the sample value at the top of the waveform's axis.
+    explicit PictureLayout(QSizeF size, double levelTop = 32768);
     QRectF wave() const { return wave_; }
     QRectF spectrum() const { return spectrum_; }
     double sampleAt(double x, const PictureView& view) const;
@@ -46,6 +48,7 @@ public:
     double yOfDb(double db, double floorDb) const;
 
 private:
+    double levelTop_;
     QRectF wave_;
     QRectF spectrum_;
 };
@@ -69,6 +72,10 @@ QImage renderPicture(const analysis::SoundAnalysis& sound, const PictureView& vi
 // A PNG has size times pixelRatio pixels.
 void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysis& sound,
                  const PictureView& view, QSize size, bool replace, double pixelRatio = 1);
+
+// The top of a waveform axis that fits a sound whose loudest sample is peak: the next step of 1,
+// 2 or 5 times a power of ten at or above it, full scale (32768) at most and for silence.
+double fittingLevel(int peak);
 
 // One sentence about the sound for screen readers: its loudest partial and its sample range.
 QString describeSound(const analysis::SoundAnalysis& sound);

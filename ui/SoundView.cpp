@@ -2,6 +2,8 @@
 // analyses each new sound.
 #include "ui/SoundView.h"
 
+#include "synth/Synthesizer.h"
+#include "ui/Accessibility.h"
 #include "ui/Controls.h"
 
 #include <QAction>
@@ -13,10 +15,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -89,6 +93,12 @@ protected:
         QPainter p(this);
         p.drawPixmap(0, 0, grid_);
         p.drawImage(0, 0, traces_);
+        if (owner_.shown_->heard.empty()) {
+            // Nothing played yet: say what will appear.
+            p.setPen(Qt::white);
+            p.drawText(rect().adjusted(24, 24, -24, -24), Qt::AlignCenter | Qt::TextWordWrap,
+                       describeSound(*owner_.shown_));
+        }
     }
     void resizeEvent(QResizeEvent*) override { gridChanged(); }
     void mouseMoveEvent(QMouseEvent* event) override { owner_.showReadout(event->position()); }
@@ -173,11 +183,27 @@ SoundView::SoundView()
         connect(box, &QCheckBox::toggled, this, [this, k](bool on) {
             PictureView view = view_;
             view.traces[static_cast<std::size_t>(k)] = on;
+            view.levelTop = levelFor(*shown_, view.traces);
             setView(view);
         });
         traceBoxes_[static_cast<std::size_t>(k)] = box;
         controls->addWidget(box);
     }
+    // The waveform's level axis fits the sound shown (a sound peaks near 1500 of 32767, a thin
+    // band at full scale); cleared, the axis is full scale again.
+    fitLevel_ = new QCheckBox(QStringLiteral("Fit level"), this);
+    fitLevel_->setObjectName(QStringLiteral("SoundFitLevel"));
+    fitLevel_->setAccessibleName(QStringLiteral("Fit the level scale to the sound"));
+    fitLevel_->setAccessibleDescription(
+        QStringLiteral("Ticked, the waveform's level axis ends just above the loudest sample "
+                       "shown; cleared, it ends at full scale"));
+    fitLevel_->setChecked(true);
+    connect(fitLevel_, &QCheckBox::toggled, this, [this] {
+        PictureView view = view_;
+        view.levelTop = levelFor(*shown_, view.traces);
+        setView(view);
+    });
+    controls->addWidget(fitLevel_);
     auto* floorLabel = new QLabel(QStringLiteral("Spectrum floor"), this);
     floor_ = new QSpinBox(this);
     floor_->setObjectName(QStringLiteral("SoundFloor"));
@@ -211,15 +237,19 @@ SoundView::SoundView()
     setTabOrder(picture_, traceBoxes_[0]);
     setTabOrder(traceBoxes_[0], traceBoxes_[1]);
     setTabOrder(traceBoxes_[1], traceBoxes_[2]);
-    setTabOrder(traceBoxes_[2], floor_);
+    setTabOrder(traceBoxes_[2], fitLevel_);
+    setTabOrder(fitLevel_, floor_);
 
     auto* save = new QAction(QStringLiteral("Save picture…"), this);
     connect(save, &QAction::triggered, this, &SoundView::savePictureAs);
     addAction(save);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The one lasting menu of every window, Shift+F10 and the Menu key included.
+    addKeyboardMenu(*this);
 
     connect(&watcher_, &QFutureWatcherBase::finished, this, &SoundView::analysisDone);
-    if (!restoreGeometry(QSettings().value(kGeometryKey).toByteArray())) {
+    placed_ = restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+    if (!placed_) {
         resize(860, 600);
     }
 }
@@ -246,10 +276,39 @@ void SoundView::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) {
         QSettings settings;
-        settings.setValue(kOpenKey, false);
+        settings.setValue(kOpenKey, programEnding_);
         settings.setValue(kGeometryKey, saveGeometry());
-        emit closedByUser();
+        if (!programEnding_) {
+            emit closedByUser();
+        }
     }
+}
+
+void SoundView::placeBeside(const QWidget& window) {
+    if (placed_) {
+        return;
+    }
+    placed_ = true;
+    const QRect main = window.frameGeometry();
+    const QScreen* screen = window.screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : main;
+    constexpr int kGap = 8;
+    constexpr QSize kSmallest(400, 300);
+    const QSize frame = frameGeometry().size() - size(); // the window manager's frame
+    const QRect right(QPoint(main.right() + 1 + kGap, main.top()), size() + frame);
+    const QRect below(QPoint(main.left(), main.bottom() + 1 + kGap), size() + frame);
+    QRect place = room.contains(right) ? right : below;
+    if (!room.contains(place)) {
+        // Below, made smaller to fit the room left there, but not too small to read.
+        place.setSize(QSize(std::max(kSmallest.width(), std::min(place.width(), room.width())),
+                            std::max(kSmallest.height(), room.bottom() - place.top() + 1)));
+        place.moveLeft(std::clamp(place.left(), room.left(),
+                                  std::max(room.left(), room.right() + 1 - place.width())));
+        place.moveTop(std::clamp(place.top(), room.top(),
+                                 std::max(room.top(), room.bottom() + 1 - place.height())));
+    }
+    resize(place.size() - frame);
+    move(place.topLeft());
 }
 
 void SoundView::showSound(const synth::Waves& waves,
@@ -257,8 +316,22 @@ void SoundView::showSound(const synth::Waves& waves,
     if (!isVisible()) {
         return;
     }
+    // Drawn at the level that will fit it, which the samples tell at once.
+    PictureView view = view_;
+    if (fitLevel_->isChecked()) {
+        int peak = 0;
+        for (int16_t v : synth::heardMix(waves, played)) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+        for (std::size_t k = 0; k < waves.size(); ++k) {
+            for (std::size_t n = 0; view.traces[k] && n < synth::kBufferSamples; ++n) {
+                peak = std::max(peak, std::abs(static_cast<int>(waves[k][n])));
+            }
+        }
+        view.levelTop = fittingLevel(peak);
+    }
     waiting_ = std::make_unique<Job>(
-        Job{waves, played, view_, picture_->size(), picture_->devicePixelRatioF()});
+        Job{waves, played, view, picture_->size(), picture_->devicePixelRatioF()});
     if (!watcher_.isRunning()) {
         startAnalysis();
     }
@@ -288,6 +361,10 @@ void SoundView::analysisDone() {
     }
     if (result) {
         shown_ = result->sound;
+        // The level the sound was drawn at, for the sound now shown.
+        PictureView view = view_;
+        view.levelTop = levelFor(*shown_, view.traces);
+        setView(view);
         picture_->setTraces(result->traces, result->view);
         picture_->setAccessibleDescription(describeSound(*shown_));
         emit soundShown();
@@ -302,14 +379,34 @@ void SoundView::setView(const PictureView& view) {
     if (view == view_) {
         return;
     }
-    const bool gridAlike =
-        view.begin == view_.begin && view.end == view_.end && view.floorDb == view_.floorDb;
+    const bool gridAlike = view.begin == view_.begin && view.end == view_.end &&
+                           view.floorDb == view_.floorDb && view.levelTop == view_.levelTop;
     view_ = view;
     gridAlike ? picture_->tracesChanged() : picture_->gridChanged();
 }
 
+double SoundView::levelFor(const analysis::SoundAnalysis& sound,
+                           const std::array<bool, synth::kOscillators>& traces) const {
+    if (!fitLevel_->isChecked()) {
+        return PictureView{}.levelTop;
+    }
+    int peak = 0;
+    const auto take = [&peak](const std::vector<int16_t>& samples) {
+        for (int16_t v : samples) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+    };
+    take(sound.heard);
+    for (std::size_t k = 0; k < traces.size(); ++k) {
+        if (traces[k]) {
+            take(sound.voices[k]);
+        }
+    }
+    return fittingLevel(peak);
+}
+
 void SoundView::showReadout(QPointF at) {
-    const PictureLayout layout(picture_->size());
+    const PictureLayout layout(picture_->size(), view_.levelTop);
     const analysis::SoundAnalysis& s = *shown_;
     QString text;
     if (layout.wave().contains(at) && !s.heard.empty()) {

@@ -27,6 +27,12 @@ public:
 
     // Whether the window was open when the program last ended.
     static bool wasOpen();
+    // The program ends with the window open: the close that follows is no user's, and the
+    // window opens again at the next start.
+    void programEnding() { programEnding_ = true; }
+    // Puts a window that has no place of its own yet beside window (to its right, else below
+    // it), on the screen.
+    void placeBeside(const QWidget& window);
     // Analyses started in this process by every Sound window; for tests and benchmarks.
     static int analysesStarted();
 
@@ -52,6 +58,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    bool programEnding_ = false;
+    bool placed_ = false; // a place was kept from the last time
     class Picture;
     struct Job;
     struct Drawn;
@@ -61,10 +69,14 @@ private:
     void setView(const PictureView& view);
     void showReadout(QPointF at);
     void savePictureAs();
+    // The top of the waveform's level axis for a sound and the traces drawn on their own.
+    double levelFor(const analysis::SoundAnalysis& sound,
+                    const std::array<bool, synth::kOscillators>& traces) const;
 
     Picture* picture_ = nullptr;
     std::array<QCheckBox*, synth::kOscillators> traceBoxes_{};
     QSpinBox* floor_ = nullptr;
+    QCheckBox* fitLevel_ = nullptr;
     QLabel* readout_ = nullptr;
     PictureView view_;
     std::shared_ptr<const analysis::SoundAnalysis> shown_;

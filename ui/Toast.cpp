@@ -1,9 +1,8 @@
 // The toast message: placed, coloured, announced and hidden again.
 #include "ui/Toast.h"
 
-#include "ui/Controls.h"
-
 #include <QAccessible>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
@@ -13,21 +12,23 @@ namespace {
 constexpr int kMargin = 8; // from the window's edges, in pixels
 }
 
-Toast::Toast(QWidget& window) : QLabel(&window), hideTimer_(new QTimer(this)) {
+Toast::Toast(QWidget& window)
+    : QLabel(&window, Qt::ToolTip | Qt::FramelessWindowHint), hideTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("Toast"));
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
     setMargin(4);
-    // The colours of "Keyboard Active": green on dark grey, framed in green to stand out from
-    // the window behind it.
+    // A tooltip's colours (dark on light, well above 4.5:1), framed so that it stands apart from
+    // what is behind it.
     setFrameStyle(QFrame::Box | QFrame::Plain);
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, darkGrey());
-    colours.setColor(QPalette::WindowText, statusGreen());
+    colours.setColor(QPalette::Window, QColor(255, 255, 220));
+    colours.setColor(QPalette::WindowText, Qt::black);
     setPalette(colours);
     setAutoFillBackground(true);
     // A message only: the focus, the keys and the mouse stay with the window's controls.
     setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleDescription(QStringLiteral("Message that closes by itself"));
     hideTimer_->setSingleShot(true);
@@ -49,9 +50,16 @@ void Toast::showText(const QString& text) {
     setText(text);
     setAccessibleName(text);
     const QWidget& window = *parentWidget();
-    const int width = window.width() - 2 * kMargin;
-    const int height = std::min(heightForWidth(width), window.height() - 2 * kMargin);
-    setGeometry(kMargin, window.height() - kMargin - height, width, height);
+    const int width = window.width();
+    const int height = heightForWidth(width);
+    // Below the window's frame, or above it when the screen ends below.
+    const QRect frame = window.frameGeometry();
+    QPoint at(frame.left(), frame.bottom() + 1 + kMargin);
+    const QScreen* screen = window.screen();
+    if (screen != nullptr && at.y() + height > screen->availableGeometry().bottom()) {
+        at.setY(std::max(screen->availableGeometry().top(), frame.top() - kMargin - height));
+    }
+    setGeometry(QRect(at, QSize(width, height)));
     raise();
     QWidget::show();
     hideTimer_->start();

@@ -1,6 +1,7 @@
-// A short message over the bottom of a window that goes away by itself: a sign that something
-// was done (a command copied), in the window's colours, read out by screen readers, never taking
-// the focus or a key from the window.
+// A short message just below a window (above it when the screen ends there), covering none of
+// its controls, that goes away by itself: a sign that something was done (a command copied, a
+// preset opened), dark text on the light colours of a tooltip, read out by screen readers, never
+// taking the focus or a key from the window.
 #pragma once
 
 #include <QLabel>
@@ -16,8 +17,8 @@ public:
     // How long a message stays.
     static constexpr int kShownMs = 5000;
 
-    // Shows text over the bottom of window, replacing the message shown there before, and hides
-    // it after kShownMs. The window's one toast is created on first use.
+    // Shows text by window, replacing the message shown there before, and hides it after
+    // kShownMs. The window's one toast is created on first use.
     static Toast& show(QWidget& window, const QString& text);
 
 private:

@@ -8,10 +8,14 @@
 #include <QAbstractSlider>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolTip>
 #include <cmath>
@@ -51,7 +55,9 @@ QStringList menuDuring(const std::function<void()>& act) {
     QTimer timer;
     timer.callOnTimeout([&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            std::ranges::transform(menu->actions(), std::back_inserter(offered), &QAction::text);
+            for (const QAction* action : menu->actions()) {
+                offered << (action->isSeparator() ? QStringLiteral("|") : action->text());
+            }
             menu->close();
         }
     });
@@ -71,8 +77,9 @@ protected:
     }
 };
 
-// A window opens with the focus on its first control; Tab walks round it in its reading order
-// and back to the first, then Shift+Tab goes back to the last. The screen reader's tree holds the
+// A window opens with the focus on its first control (the main window on "generate", so that
+// Space plays at once); Tab walks round it in its reading order and back to where it began, then
+// Shift+Tab goes back to the one before. The screen reader's tree holds the
 // same controls in the same order, each with the role of its kind and a name a listener
 // understands, unique in the window; the labels that only repeat them are left out.
 TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
@@ -91,7 +98,10 @@ TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
             QTest::keyClick(QApplication::focusWidget(),
                             i < order.size() ? Qt::Key_Tab : Qt::Key_Backtab);
         }
-        EXPECT_EQ(walked, order + QStringList({order.front(), order.back()})) << name;
+        // The walk from the control focused at the opening, round to it and one back.
+        const qsizetype first = button ? 0 : order.indexOf(QStringLiteral("Play"));
+        const QStringList round = order.mid(first) + order.first(first);
+        EXPECT_EQ(walked, round + QStringList({round.front(), round.back()})) << name;
 
         QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(w);
         EXPECT_EQ(frame->role(), role);
@@ -143,16 +153,20 @@ TEST_F(AccessibilityTest, EachWindowIsNamedAndWalkedInItsReadingOrder) {
     }
 }
 
-// Each modulator box's description and tooltip tell its kind from the computation's table, per
+// Each modulator box's tooltip and "What's This" tell its kind from the computation's table, per
 // oscillator and modulator: the wave (s a sine, t tangent of a sine, 1 oscillator 1's sine, c its
 // cosine, n noise) and how Divide acts on the phase (* PM multiplies, / PD divides, 2 PH divides
-// by twice Divide).
+// by twice Divide). The description read at every Tab says it in a dozen words or so.
 TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
     const char* kinds[] = {"1* s2 t/ 1* t*", "1* s2 n/ c* s2", "s2 s2 s2 s* s2"};
     const QStringList told{
         "a sine", "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine",
         "noise",  "times Divide",      "divided by Divide",   "divided by twice Divide"};
+    const QStringList inShort{
+        "a sine",     "tangent of a sine", "oscillator 1's sine", "oscillator 1's cosine", "noise",
+        "multiplied", "divided",           "divided and halved"};
     const auto say = [&](char code) { return told[QString("st1cn*/2").indexOf(QChar(code))]; };
+    const auto brief = [&](char code) { return inShort[QString("st1cn*/2").indexOf(QChar(code))]; };
     QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("CmdOsc3", "FrmOsc3")};
     for (int j = 0; j < 3; ++j) {
         for (int k = 0; k < 5; ++k) {
@@ -160,10 +174,14 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
             const char wave = kinds[j][3 * k];
             const QString about =
                 QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description);
-            for (const QString& text : {about, box->toolTip()}) {
+            for (const QString& text : {box->whatsThis(), box->toolTip()}) {
                 EXPECT_TRUE(text.contains(say(wave)) && text.contains(say(kinds[j][3 * k + 1])))
                     << text;
             }
+            const char phase = kinds[j][3 * k + 1];
+            EXPECT_TRUE(about.toLower().contains(brief(wave)) &&
+                        about.contains(", " + brief(phase) + ".") && about.split(' ').size() <= 15)
+                << about;
             EXPECT_TRUE(
                 (wave == 't' || !about.contains("tangent")) &&
                 (wave != 's' || !about.contains("oscillator 1's")) &&
@@ -214,15 +232,100 @@ TEST_F(AccessibilityTest, ValuesAreSpokenInTheirUnitsAndSetThroughTheValueInterf
     EXPECT_EQ(bar->value(), 2);
 }
 
+// Clicks the arrow button of a scroll bar that raises its value (add) or lowers it.
+void clickArrow(QScrollBar& bar, bool add) {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.singleStep = bar.singleStep();
+    option.pageStep = bar.pageStep();
+    const QRect arrow = bar.style()->subControlRect(
+        QStyle::CC_ScrollBar, &option,
+        add ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine, &bar);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, arrow.center());
+}
+
+// The arrow keys move every scroll bar the way its arrow buttons do: Right and Down as the right
+// or lower arrow, Left and Up as the other, by one step, and neither goes past an end.
+TEST_F(AccessibilityTest, ArrowKeysMoveEveryBarAsItsArrowButtonsDo) {
+    struct Case {
+        const char* bar;
+        int low;  // its minimum
+        int high; // its maximum
+        int step;
+    };
+    for (const auto& [name, low, high, step] :
+         {Case{"sliderFm(0)", 0, 10, 1}, Case{"sliderFm(1)", 2, 10, 1},
+          Case{"sliderharmon(3)", 2, 16, 2}, Case{"Sliderattack", 0, 1500, 1}}) {
+        auto* bar = ui::child<QScrollBar>(window_, QLatin1String(name));
+        const bool horizontal = bar->orientation() == Qt::Horizontal;
+        const Qt::Key raise = horizontal ? Qt::Key_Right : Qt::Key_Down;
+        const Qt::Key lower = horizontal ? Qt::Key_Left : Qt::Key_Up;
+        bar->setFocus();
+        for (const bool byKey : {true, false}) {
+            const std::string how = std::string(name) + (byKey ? " by key" : " by button");
+            const auto move = [&](bool add) {
+                if (byKey) {
+                    QTest::keyClick(bar, add ? raise : lower);
+                } else {
+                    clickArrow(*bar, add);
+                }
+            };
+            bar->setValue(low + step);
+            move(true);
+            EXPECT_EQ(bar->value(), low + 2 * step) << how;
+            move(false);
+            move(false);
+            EXPECT_EQ(bar->value(), low) << how;
+            move(false);
+            EXPECT_EQ(bar->value(), low) << how << ": not below the end";
+            bar->setValue(high - step);
+            move(true);
+            EXPECT_EQ(bar->value(), high) << how;
+            move(true);
+            EXPECT_EQ(bar->value(), high) << how << ": not past the end";
+        }
+    }
+}
+
+// Every caption of a button or box fits its box whole, in every window: the style's indicator,
+// its spacing and the text's width for a box; the text and the style's margins for a button.
+TEST_F(AccessibilityTest, EveryCaptionFitsItsBox) {
+    QWidget* windows[] = {&window_, open("CmdOsc2", "FrmOsc2"), open("Cmdhelp", "Dialog")};
+    int measured = 0;
+    for (QWidget* w : windows) {
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+            if (b->text().isEmpty() || b->window() != w) {
+                continue;
+            }
+            QStyle* style = b->style();
+            const int text = QFontMetrics(b->font()).horizontalAdvance(b->text());
+            const int needed =
+                qobject_cast<QCheckBox*>(b) != nullptr
+                    ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, b) +
+                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, b) + text
+                    : text + 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+            EXPECT_LE(needed, b->width()) << b->objectName() << " " << b->text();
+            EXPECT_LE(QFontMetrics(b->font()).height(), b->height()) << b->objectName();
+            ++measured;
+        }
+    }
+    EXPECT_GE(measured, 21); // 11 buttons and 8 boxes on the main window, 5 boxes, OK
+}
+
 // Right-click on a bar and Shift+F10 anywhere open the window's own menu, the same in every
-// window.
+// window, its entries in groups between lines (|).
 TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
     // The entries as the screen reader test lists them.
     const QStringList menu =
-        QStringLiteral("Save settings…|Open settings…|Export sound…|Copy render command|Undo|Redo|"
-                       "Random|Mutate|Presets|Next preset|Previous preset|Save as preset…|"
-                       "Export all presets…|Show sound view")
-            .split('|');
+        QStringLiteral("Save settings…,Open settings…,Export sound…,Copy render command,|,Undo,"
+                       "Redo,|,Random,Mutate,|,Presets,Next preset,Previous preset,"
+                       "Save as preset…,Export all presets…,|,Show sound view")
+            .split(',');
     QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
     for (QWidget* bar :
          {ui::child<QWidget>(window_, "sliderharmon(3)"), ui::child<QWidget>(window_, "VScroll2"),
@@ -241,6 +344,14 @@ TEST_F(AccessibilityTest, TheWindowsMenuOpensFromABarAndFromTheKeyboard) {
     focus->setFocus();
     EXPECT_EQ(menuDuring([focus] { QTest::keyClick(focus, Qt::Key_F10, Qt::ShiftModifier); }),
               menu);
+    // The Sound window's menu: its own entry first, then the same.
+    window_.showSoundView();
+    QWidget* view = test::topLevel("SoundView");
+    ASSERT_TRUE(view != nullptr && QTest::qWaitForWindowActive(view));
+    QWidget* picture = ui::child<QWidget>(*view, "SoundPicture");
+    picture->setFocus();
+    EXPECT_EQ(menuDuring([picture] { QTest::keyClick(picture, Qt::Key_F10, Qt::ShiftModifier); }),
+              QStringList{"Save picture…"} + menu);
 }
 
 // The white frame with a black one inside that marks the keyboard's focus.

@@ -1,11 +1,13 @@
 // Undo, redo, random, mutate and the presets through the main window's menu and keys, offscreen
 // on the recording sound output. Expected settings are the texts "Save settings…" wrote before.
 #include "MainWindowFixture.h"
-#include "explore/Sound.h"
 #include "files/SoundFile.h"
+#include "sound/Controls.h"
 #include "ui/Controls.h"
+#include "ui/Toast.h"
 
 #include <QtWidgets>
+#include <cstdlib>
 #include <fstream>
 
 namespace tarmel {
@@ -139,13 +141,29 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     const int plays = log_->count("play 0") + log_->count("play 1");
     const auto press = [this](Qt::Key key, const char* preset) {
         QTest::keyClick(&window_, key, Qt::AltModifier);
-        EXPECT_EQ(explore::soundOf(files::parseSettings(saved(true), "saved")),
-                  explore::soundOf(files::readSettings(shipped() / preset)))
+        EXPECT_EQ(sound::Controls(files::parseSettings(saved(true), "saved")),
+                  sound::Controls(files::readSettings(shipped() / preset)))
             << preset;
     };
     press(Qt::Key_PageDown, "tubular-bell.tarmel");
     press(Qt::Key_PageDown, "laser.tarmel");
+    // Which preset is on: said in a message, and ticked in the menu, alone.
+    const auto* toast = window_.findChild<ui::Toast*>();
+    ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->text(), "Preset: Laser (Effects)");
+    QMenu* presets = action("Presets")->menu();
+    emit presets->aboutToShow();
+    QStringList ticked;
+    for (const QAction* category : presets->actions()) {
+        for (const QAction* preset : category->menu()->actions()) {
+            if (preset->isChecked()) {
+                ticked << category->text() + "/" + preset->text();
+            }
+        }
+    }
+    EXPECT_EQ(ticked, QStringList{"Effects/Laser"});
     press(Qt::Key_PageUp, "tubular-bell.tarmel");
+    EXPECT_EQ(toast->text(), "Preset: Tubular Bell (Bells)");
     press(Qt::Key_PageUp, "snare-hit.tarmel");
     EXPECT_EQ(log_->count("play 0") + log_->count("play 1"), plays + 4);
     // Saved as a preset: in the user's folder, listed under "My presets".
@@ -165,14 +183,86 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     press(Qt::Key_PageDown, "tubular-bell.tarmel");
 }
 
-TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundToTheChosenFolder) {
+// Exports all presets to folder, ticking the normalise box as asked and cancelling the progress
+// when asked; what the message boxes said, the last the report, which comes once the export ran
+// on while the window went on.
+QStringList exportAll(QAction* action, const QString& folder, bool normalise, bool cancel) {
+    QStringList seen;
+    bool reported = false;
+    bool progressShown = false;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            test::acceptFile(*dialog, folder);
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal);
+                   box != nullptr && box->isVisible()) {
+            seen << box->text();
+            if (box->checkBox() != nullptr) {
+                box->checkBox()->setChecked(normalise);
+            } else {
+                reported = true;
+            }
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            (yes != nullptr ? yes : box->buttons().front())->click();
+        } else if (auto* progress = qobject_cast<QProgressDialog*>(modal)) {
+            progressShown = true;
+            if (cancel) {
+                progress->findChild<QPushButton*>()->click();
+            }
+        }
+    });
+    timer.start(5);
+    action->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reported; }, 30000));
+    EXPECT_TRUE(progressShown || !cancel);
+    return seen;
+}
+
+int peakOf(const QString& file) {
+    int peak = 0;
+    for (int16_t v : files::readSoundFile(file.toStdString())) {
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
+    }
+    return peak;
+}
+
+TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundAndCancelKeepsWhatIsWhole) {
     const QTemporaryDir out;
-    EXPECT_EQ(choose(action("Export all presets…"), out.path()),
-              QStringList{QStringLiteral("3 of 3 presets were exported to %1.").arg(out.path())});
-    EXPECT_EQ(files::readSoundFile(out.filePath("tubular-bell.wav").toStdString()).size(), 44100U);
-    // Again: the files in the way are replaced after a question.
-    EXPECT_EQ(choose(action("Export all presets…"), out.path()).value(0),
+    EXPECT_EQ(
+        exportAll(action("Export all presets…"), out.path(), false, false),
+        (QStringList{QStringLiteral("Write the sounds of the 3 presets to %1?").arg(out.path()),
+                     QStringLiteral("3 of 3 presets were exported to %1.").arg(out.path())}));
+    const QString bell = out.filePath("tubular-bell.wav");
+    EXPECT_EQ(files::readSoundFile(bell.toStdString()).size(), 44100U);
+    EXPECT_LT(peakOf(bell), 29204);
+    // Again, normalised: the files in the way are replaced after a question, each loudest at
+    // 32767 * 10^(-1/20) = 29203.6, rounded.
+    EXPECT_EQ(exportAll(action("Export all presets…"), out.path(), true, false).value(0),
               "3 of the 3 sound files exist in this folder. Replace them?");
+    EXPECT_EQ(peakOf(bell), 29204);
+
+    // Many presets, cancelled at once: the window goes on, and every file written is whole and
+    // counted in the report.
+    fs::create_directories(user());
+    for (const auto& entry : fs::directory_iterator(TARMEL_PRESETS_DIR)) {
+        for (int copy = 0; copy < 4; ++copy) {
+            fs::copy_file(entry.path(), user() / ("copy" + std::to_string(copy) + "-" +
+                                                  entry.path().filename().string()));
+        }
+    }
+    const QTemporaryDir many;
+    const QStringList seen = exportAll(action("Export all presets…"), many.path(), false, true);
+    const QDir folder(many.path());
+    const QStringList written = folder.entryList({"*.wav"}, QDir::Files);
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_TRUE(
+        seen.back().startsWith(QStringLiteral("Export cancelled: %1 of ").arg(written.size())))
+        << seen.back().toStdString();
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), written.size()) << "no file half-written";
+    for (const QString& file : written) {
+        EXPECT_EQ(files::readSoundFile(folder.filePath(file).toStdString()).size(), 44100U);
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "audio/Mixer.h"
 #include "files/Settings.h"
 #include "files/SoundFile.h"
+#include "sound/Controls.h"
 #include "ui/Controls.h"
 #include "ui/ExportDialog.h"
 #include "ui/Toast.h"
@@ -14,6 +15,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -23,11 +25,14 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <gtest/gtest.h>
 
 inline std::ostream& operator<<(std::ostream& os, const QString& s) {
@@ -266,6 +271,104 @@ TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndBoxClicksResetTheOutputs) 
     EXPECT_EQ(log_->voices[1], expectedVoice(1));
 }
 
+// Every way of changing a modulator box sets the fifteen outputs back to 1 as a click does: undo,
+// redo, random, mutate and a screen reader's Toggle action. Each sound heard is then exactly the
+// one the same controls give after reset then generate: outputs at 1, the noise where it was.
+TEST_F(MainWindowTest, EveryWayOfChangingABoxResetsTheOutputsAsAClickDoes) {
+    const auto expectFresh = [&](const synth::SynthState& before, const std::string& what) {
+        const files::Settings now = saved();
+        synth::SynthState state = before;
+        state.setFifteenOutputs();
+        auto waves = std::make_unique<synth::Waves>();
+        synth::generate(sound::parametersOf(now), state, *waves);
+        const std::vector<int16_t> expected = synth::heardMix(*waves, now.play);
+        EXPECT_EQ(heard(*log_, now.play), expected) << what;
+        EXPECT_GT(*std::ranges::max_element(expected), 100) << what << ": not a silent sound";
+    };
+    const auto step = [&](const std::string& what, const std::function<void()>& act) {
+        const synth::SynthState before = saved().state;
+        // The offscreen platform gives the activation back to no window after a dialog.
+        activate(&window_);
+        act();
+        click("Play");
+        expectFresh(before, what);
+    };
+    click("ChkFm(0)");
+    click("Play");
+    step("undo", [&] { QTest::keyClick(&window_, Qt::Key_Backspace, Qt::AltModifier); });
+    EXPECT_FALSE(control<QAbstractButton>("ChkFm(0)")->isChecked());
+    EXPECT_EQ(log_->voices[0], expectedVoice(0)) << "the plain start sound";
+    step("redo", [&] {
+        QTest::keyClick(&window_, Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+    });
+    EXPECT_TRUE(control<QAbstractButton>("ChkFm(0)")->isChecked());
+    window_.seedDraws(7);
+    for (int i = 1; i <= 4; ++i) {
+        step("random " + std::to_string(i), [&] { choose(window_, "Random", {}); });
+    }
+    for (int i = 1; i <= 3; ++i) {
+        step("mutate " + std::to_string(i), [&] { choose(window_, "Mutate", {}); });
+    }
+    // The screen reader's action on a box: Qt's Toggle, which raises no click.
+    QAccessibleActionInterface* box =
+        QAccessible::queryAccessibleInterface(control("ChkFm(1)"))->actionInterface();
+    ASSERT_NE(box, nullptr);
+    auto* checkBox = control<QAbstractButton>("ChkFm(1)");
+    for (const char* what : {"toggled by a screen reader", "toggled back by a screen reader"}) {
+        const bool was = checkBox->isChecked();
+        step(what, [&] { box->doAction(QAccessibleActionInterface::toggleAction()); });
+        EXPECT_NE(checkBox->isChecked(), was) << what;
+        EXPECT_EQ(saved().modulators[1].on, checkBox->isChecked()) << "the sound follows the box";
+    }
+}
+
+// The window opens on "generate", so that Space plays at once, and Tab goes on in reading order;
+// "Keyboard Active" shows whether the letters play in the window now active.
+TEST_F(MainWindowTest, OpensOnGenerateAndKeyboardActiveFollowsTheLetters) {
+    ASSERT_EQ(QApplication::focusWidget(), control("Play"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(log_->count("play 0"), 1);
+    EXPECT_EQ(log_->voices[0], expectedVoice(0));
+    // Enter and the keypad's Enter press the focused button too.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 2; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 3; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "ChkFm(0)");
+
+    QWidget* label = control("Lblkeys");
+    EXPECT_TRUE(label->isVisible());
+    click("CmdOsc2");
+    activate(topLevel("FrmOsc2"));
+    EXPECT_FALSE(label->isVisible()) << "oscillator 2's window";
+    window_.showSoundView();
+    activate(topLevel("SoundView"));
+    EXPECT_TRUE(label->isVisible()) << "the Sound window, where the letters play";
+    click("Cmdhelp");
+    activate(topLevel("Dialog"));
+    EXPECT_FALSE(label->isVisible()) << "the help window";
+    activate(&window_);
+    EXPECT_TRUE(label->isVisible());
+}
+
+// The first start only says where the menu is; the main window's description always does.
+TEST_F(MainWindowTest, TheFirstStartSaysWhereTheMenuIs) {
+    const QString hint = "The right mouse button, the Menu key or Shift+F10 opens the menu: save "
+                         "and open settings, export, undo, random, presets and the Sound window.";
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window_)->text(QAccessible::Description),
+              hint);
+    QSettings().remove("hints/menuShown");
+    window_.showFirstStartHint();
+    auto* toast = window_.findChild<ui::Toast*>();
+    ASSERT_NE(toast, nullptr);
+    EXPECT_TRUE(toast->isVisible());
+    EXPECT_EQ(toast->text(), hint);
+    toast->hide();
+    window_.showFirstStartHint(); // the next start
+    EXPECT_FALSE(toast->isVisible());
+}
+
 TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure) {
     click("Cmdstart");
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") >= 1; }));
@@ -312,6 +415,25 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     EXPECT_TRUE(QTest::qWaitFor([&] { return control("Lblkeys")->isVisible(); }));
     click("Cmdstop");
     EXPECT_FALSE(control<QTimer>("Timer2")->isActive());
+
+    // Behind an error message too: with the noise never at rest (pitch 4, its ratio 16), every
+    // block would bring a new sound, yet none comes while the message waits; after it, they do.
+    setValue("VScroll1", 4);
+    QWidget* osc2 = topLevel("FrmOsc2");
+    control<QAbstractSlider>("sliderharmon(2)", osc2)->setValue(16);
+    click("ChkFm(2)", osc2);
+    click("Cmdstart");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 0") > 3; }));
+    Events behindError;
+    QTimer::singleShot(50, [&] { takeEvents(); });
+    QTimer::singleShot(300, [&] {
+        behindError = takeEvents();
+        qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Ok)->click();
+    });
+    window_.openSettings(QStringLiteral("/nonexistent/none.tarmel"));
+    EXPECT_EQ(behindError, Events{}) << "nothing played behind the error message";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 0") > 3; }));
+    click("Cmdstop");
 
     // A failing tick ends the repetition and says so once.
     const QStringList seen = answering(QMessageBox::Ok, [&] {
@@ -634,10 +756,51 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return toast->isVisible(); }));
         EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
         EXPECT_EQ(toast->accessibleName(), toast->text());
+        // It covers none of the window's controls, and reads well: WCAG's contrast ratio of
+        // its text on its background at least 4.5.
+        for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!c->isWindow() && c->isVisible()) {
+                EXPECT_FALSE(
+                    QRect(c->mapToGlobal(QPoint()), c->size()).intersects(toast->frameGeometry()))
+                    << c->objectName();
+            }
+        }
+        const auto luminance = [](const QColor& colour) {
+            const auto linear = [](double c) {
+                return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                   0.0722 * linear(colour.blueF());
+        };
+        const double text = luminance(toast->palette().color(QPalette::WindowText));
+        const double back = luminance(toast->palette().color(QPalette::Window));
+        EXPECT_GE((std::max(text, back) + 0.05) / (std::min(text, back) + 0.05), 4.5);
         if (w == osc2) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
         }
     }
+    // The copied command, run, writes the very second the window plays: pitches, envelope, the
+    // modulators of every window (the noise among them) and the play boxes.
+    setValue("VScroll3", -40);
+    setValue("Sliderattack", 700);
+    control<QAbstractSlider>("sliderFm(2)", osc2)->setValue(4);
+    control<QAbstractSlider>("sliderharmon(2)", osc2)->setValue(8);
+    click("ChkFm(2)", osc2);
+    setValue("sliderFm(2)", 3);
+    click("ChkFm(2)");
+    click("Check1(0)");
+    click("Check1(1)");
+    click("Check1(2)");
+    click("Play");
+    choose(window_, "Copy render command", {});
+    QStringList words = QGuiApplication::clipboard()->text().split(' ');
+    const QTemporaryDir dir;
+    ASSERT_EQ(words.takeFirst(), "tarmel-render");
+    ASSERT_EQ(words.takeLast(), "sound.wav");
+    words << dir.filePath("copied.wav");
+    ASSERT_EQ(QProcess::execute(TARMEL_RENDER_PATH, words), 0) << words.join(' ');
+    EXPECT_EQ(files::readSoundFile(dir.filePath("copied.wav").toStdString()),
+              heard(*log_, {false, true, true}));
 }
 
 // A settings file that cannot be opened is described as what it is, with what to do about it.

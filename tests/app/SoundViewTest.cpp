@@ -8,8 +8,12 @@
 #include <QCheckBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace tarmel {
@@ -82,7 +86,7 @@ TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundAndOnlyANewSoundCostsAnAnalysis) {
     EXPECT_EQ(SoundView::analysesStarted(), settled);
 
     view->close();
-    EXPECT_FALSE(SoundView::wasOpen());
+    EXPECT_FALSE(SoundView::wasOpen()) << "closed by the user";
     for (int16_t pitch : {300, 400, 500}) {
         window_.playNote(pitch);
     }
@@ -118,14 +122,24 @@ TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
                   .arg(anchor / 44.1, 0, 'f', 2)
                   .arg(level)
                   .arg(level / 32768.0, 0, 'f', 3));
+    // The whole second, its level axis fitted to the note: a plain sine from the start state
+    // peaks at 1500, so the axis ends at the next of 1, 2, 5 times a power of ten, 2000.
+    ui::PictureView whole;
+    whole.levelTop = 2000;
     QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
-    EXPECT_EQ(view->pictureView(), ui::PictureView{});
+    EXPECT_EQ(view->pictureView(), whole);
     // The same from the keyboard, around the middle: + zooms in, Home shows the second.
     QTest::keyClick(picture, Qt::Key_Plus);
     EXPECT_NEAR(view->pictureView().end - view->pictureView().begin, 44100 * 0.8, 1e-6);
     EXPECT_NEAR(view->pictureView().begin, 44100 * 0.1, 1e-6);
     QTest::keyClick(picture, Qt::Key_Home);
+    EXPECT_EQ(view->pictureView(), whole);
+    // Full scale again, and back.
+    auto* fit = view->findChild<QCheckBox*>(QStringLiteral("SoundFitLevel"));
+    fit->setChecked(false);
     EXPECT_EQ(view->pictureView(), ui::PictureView{});
+    fit->setChecked(true);
+    EXPECT_EQ(view->pictureView(), whole);
 }
 
 // tarmel-render --picture: an 800 x 500 PNG (or an SVG) that an image reader opens, showing the
@@ -158,6 +172,38 @@ TEST(RenderPicture, DrawsTheDocumentedPictureOrRefuses) {
     EXPECT_NE(run("--picture c.jpg"), 0);
     EXPECT_NE(run("--picture a.png -o d.wav"), 0); // a.png exists: d.wav is not written either
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "a.png b.SVG b.wav");
+}
+
+} // namespace
+} // namespace tarmel
+
+namespace tarmel {
+namespace {
+
+// With no place of its own yet, the window opens beside the main window, on the screen, and
+// covers none of it; the program ended with it open, it opens again at the next start.
+TEST_F(SoundViewTest, OpensBesideTheMainWindowAndAgainAfterAnExitWithItOpen) {
+    QSettings().remove(QStringLiteral("soundView/geometry"));
+    SoundView* view = openView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->frameGeometry().intersects(window_.frameGeometry()));
+    // On the screen: all of it, but for what the window's narrowest size cannot give up on a
+    // screen narrower than it (the test's is 800 pixels wide).
+    const QRect room = view->screen()->availableGeometry();
+    const QRect place = view->frameGeometry();
+    EXPECT_TRUE(room.contains(place.topLeft()) && place.bottom() <= room.bottom());
+    EXPECT_TRUE(place.right() <= room.right() || place.width() == view->minimumSizeHint().width())
+        << place.width();
+    // Exit, Yes.
+    QTimer yes;
+    yes.callOnTimeout([] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    yes.start(5);
+    window_.close();
+    EXPECT_TRUE(SoundView::wasOpen());
 }
 
 } // namespace

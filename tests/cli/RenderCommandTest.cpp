@@ -1,5 +1,6 @@
 // tarmel-render and tarmel as other tools call them: exit status, messages and the files they
 // leave.
+#include "files/Settings.h"
 #include "files/SoundFile.h"
 #include "synth/Synthesizer.h"
 
@@ -156,6 +157,8 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
     expectFile("$R --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV, fm, {1, 0, 0});
     expectFile("$R --pitch 146 --fm 1.3:3:6 -o e.AIF", SF_FORMAT_AIFF, fm, {1, 0, 0});
     expectFile("$R --format flac -o f.wav", SF_FORMAT_FLAC, {}, {1, 0, 0});
+    // No oscillator heard: a second of silence, as the window plays with no Play box ticked.
+    expectFile("$R --play none -o g.wav", SF_FORMAT_WAV, {}, {0, 0, 0});
 }
 
 // The lossy formats, by extension or --format: libsndfile reads back a mono file of the format's
@@ -189,6 +192,48 @@ TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
         }
         EXPECT_GT(xy / std::sqrt(xx * yy), 0.99) << args;
         EXPECT_NEAR(std::sqrt(yy / xx), 1.0, 0.1) << args;
+    }
+}
+
+// --normalise, for one file and for a batch: one gain takes the loudest sample to -1 dBFS, the
+// target 32767 * 10^(-1/20) = 29203.6 worked out here, each product rounded half away from zero.
+TEST_F(RenderCommand, NormaliseTakesTheLoudestSampleToMinusOneDbfs) {
+    const fs::path preset = fs::path(TARMEL_PRESETS_DIR) / "cowbell.tarmel";
+    const files::Settings s = files::readSettings(preset);
+    synth::SynthState state = s.state;
+    synth::Waves w;
+    synth::generate(sound::parametersOf(s), state, w);
+    const auto cowbell = synth::heardMix(w, s.play);
+    const std::vector<int> fm =
+        expected({146, 146, 106, 0, {{{}, {}, {true, 3, 6}}}}, {1, 0, 0}, 1);
+    const std::vector<std::tuple<std::string, std::string, std::vector<int>>> cases{
+        {"$R --settings '" + preset.string() + "' --normalise -o a.wav",
+         "a.wav",
+         {cowbell.begin(), cowbell.end()}},
+        {"$R --settings '" + preset.string() + "' --output-dir out --normalise --format flac",
+         "out/cowbell.flac",
+         {cowbell.begin(), cowbell.end()}},
+        {"$R --pitch 146 --fm 1.3:3:6 --normalise -o b.aiff", "b.aiff", fm}};
+    for (const auto& [command, file, raw] : cases) {
+        ASSERT_TRUE(run(command) == 0 && err_.empty()) << command << ": " << err_;
+        int peak = 0;
+        for (const int x : raw) {
+            peak = std::max(peak, std::abs(x));
+        }
+        const double gain = 32767 * std::pow(10.0, -1.0 / 20) / peak;
+        std::vector<int16_t> want;
+        for (const int x : raw) {
+            const double y = x * gain;
+            want.push_back(
+                static_cast<int16_t>(y < 0 ? -std::floor(0.5 - y) : std::floor(y + 0.5)));
+        }
+        const auto got = files::readSoundFile(dir_ / file);
+        EXPECT_EQ(got, want) << command;
+        int loudest = 0;
+        for (const int x : got) {
+            loudest = std::max(loudest, std::abs(x));
+        }
+        EXPECT_EQ(loudest, 29204) << command;
     }
 }
 

@@ -28,7 +28,7 @@ const Spans kControls{{"pitch", {1, 1000}}, {"offset", {-170, 170}}, {"attack", 
 
 // Every value of a sound with its kind, in a fixed order.
 using Values = std::vector<std::pair<std::string, int>>;
-Values values(const Sound& s) {
+Values values(const sound::Controls& s) {
     Values v{{"pitch", s.pitch1}, {"offset", s.offsets[0]}, {"offset", s.offsets[1]}};
     v.emplace_back("attack", s.attack);
     for (bool play : s.play) {
@@ -47,7 +47,7 @@ TEST(Draws, RandomKeepsEveryControlInItsRangeAndReachesBothEnds) {
     Spans spans;
     bool differs = false;
     for (int i = 0; i < 20000; ++i) {
-        const Sound s = draws.random();
+        const sound::Controls s = draws.random();
         ASSERT_EQ(same.random(), s) << "the same seed, the same draws";
         differs = differs || other.random() != s;
         for (const auto& [kind, v] : values(s)) {
@@ -73,8 +73,8 @@ TEST(Draws, RandomKeepsEveryControlInItsRangeAndReachesBothEnds) {
 TEST(Draws, MutateChangesOneToThreeValuesALittleWithinTheirRanges) {
     Draws draws(7), same(7), sounds(8);
     // Sounds at both ends of every range, where a step may not go further, and random ones.
-    Sound low{.pitch1 = 1, .offsets = {-170, -170}, .play = {true, true, true}};
-    Sound high{.pitch1 = 1000, .offsets = {170, 170}, .attack = 1500, .play = low.play};
+    sound::Controls low{.pitch1 = 1, .offsets = {-170, -170}, .play = {true, true, true}};
+    sound::Controls high{.pitch1 = 1000, .offsets = {170, 170}, .attack = 1500, .play = low.play};
     for (std::size_t k = 0; k < low.modulators.size(); ++k) {
         low.modulators[k] = {true, static_cast<int16_t>(k % 5 == 1 ? 2 : 0), 2};
         high.modulators[k] = {true, 10, 16};
@@ -83,8 +83,8 @@ TEST(Draws, MutateChangesOneToThreeValuesALittleWithinTheirRanges) {
     std::set<int> counts; // of the values changed
     std::map<std::string, int> largest;
     for (int i = 0; i < 20000; ++i) {
-        const Sound sound = i % 3 == 0 ? low : i % 3 == 1 ? high : sounds.random();
-        const Sound mutated = draws.mutate(sound);
+        const sound::Controls sound = i % 3 == 0 ? low : i % 3 == 1 ? high : sounds.random();
+        const sound::Controls mutated = draws.mutate(sound);
         ASSERT_EQ(same.mutate(sound), mutated) << "the same seed, the same draws";
         const Values from = values(sound), to = values(mutated);
         int changed = 0;

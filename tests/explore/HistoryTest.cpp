@@ -7,8 +7,8 @@
 namespace tarmel::explore {
 namespace {
 
-Sound withPitch(int pitch, int attack = 0) {
-    Sound s;
+sound::Controls withPitch(int pitch, int attack = 0) {
+    sound::Controls s;
     s.pitch1 = static_cast<int16_t>(pitch);
     s.attack = static_cast<int16_t>(attack);
     return s;
@@ -50,8 +50,8 @@ TEST(History, OneControlsChangesInARowAreOneStepUntilSealedOrAnotherControlChang
     h.record(withPitch(190), kPitchBar); // back to the pitch bar: a new step
     h.record(withPitch(191), History::kWholeChange);
     h.record(withPitch(192), History::kWholeChange); // whole changes never merge
-    for (const Sound& s : {withPitch(191), withPitch(190), withPitch(180, 5), withPitch(180),
-                           withPitch(170), withPitch(150)}) {
+    for (const sound::Controls& s : {withPitch(191), withPitch(190), withPitch(180, 5),
+                                     withPitch(180), withPitch(170), withPitch(150)}) {
         EXPECT_EQ(h.undo(), s);
     }
 }

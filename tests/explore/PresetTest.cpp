@@ -1,11 +1,12 @@
 // The preset library over folders made for the test, and the presets shipped with the program:
-// each opens, sounds, and sounds unlike every other; batch export's refusals and stop.
+// each opens, sounds, and sounds unlike every other; batch export's refusals, progress and stop.
 #include "explore/BatchExport.h"
 #include "explore/PresetLibrary.h"
 #include "files/SoundFile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <numeric>
 #include <set>
 #include <unistd.h>
@@ -16,14 +17,18 @@ namespace {
 namespace fs = std::filesystem;
 
 void write(const fs::path& file, std::string name, std::string category, int16_t pitch = 98) {
-    files::writeSettings(file, {.pitch1 = pitch, .state = {}, .name = name, .category = category});
+    files::Settings s;
+    s.pitch1 = pitch;
+    s.name = std::move(name);
+    s.category = std::move(category);
+    files::writeSettings(file, s);
 }
 
 // The second a preset plays: its oscillators heard, from its carried state.
 std::vector<int16_t> rendered(const files::Settings& s) {
     synth::SynthState state = s.state;
     auto waves = std::make_unique<synth::Waves>();
-    synth::generate(files::parametersOf(s), state, *waves);
+    synth::generate(sound::parametersOf(s), state, *waves);
     return synth::heardMix(*waves, s.play);
 }
 
@@ -107,6 +112,50 @@ TEST_F(Folders, BatchExportNamesTheBadFileAndASecondFileOfTheSameNameAndStops) {
     EXPECT_TRUE(
         exportBatch(batchItems({inputs[0], inputs[3]}, root_, ".wav"), false, 2, stopped).empty());
     EXPECT_FALSE(fs::exists(root_ / "laser.wav"));
+}
+
+// As a window's Cancel does it, from any thread: the stop asked for by the progress callback at
+// the third file ends the batch with at most a few more files, each whole, and no other file.
+TEST_F(Folders, BatchExportStopsSoonAfterAStopAndLeavesOnlyWholeFiles) {
+    std::vector<fs::path> presets;
+    for (const auto& entry : fs::directory_iterator(TARMEL_PRESETS_DIR)) {
+        presets.push_back(entry.path());
+    }
+    ASSERT_GE(presets.size(), 20U);
+    for (const int threads : {1, 2}) {
+        const fs::path out = root_ / std::to_string(threads);
+        fs::create_directories(out);
+        BatchProgress progress;
+        std::mutex mutex;
+        std::set<int> told; // the counts the callback was given
+        progress.onFinished = [&](int finished) {
+            const std::lock_guard lock(mutex);
+            told.insert(finished);
+            if (finished == 3) {
+                progress.stop = true;
+            }
+        };
+        EXPECT_TRUE(
+            exportBatch(batchItems(presets, out, ".wav"), false, threads, progress).empty());
+        const int finished = progress.finished.load();
+        std::set<int> each;
+        for (int n = 1; n <= finished; ++n) {
+            each.insert(n);
+        }
+        EXPECT_EQ(told, each);
+        // The third file, and those the other threads were writing then (four writers at most).
+        EXPECT_GE(finished, 3);
+        EXPECT_LE(finished, 6) << threads << " threads";
+        int written = 0;
+        for (const auto& entry : fs::directory_iterator(out)) {
+            ++written;
+            const fs::path preset =
+                fs::path(TARMEL_PRESETS_DIR) / entry.path().filename().replace_extension(".tarmel");
+            EXPECT_EQ(files::readSoundFile(entry.path()), rendered(files::readSettings(preset)))
+                << entry.path();
+        }
+        EXPECT_EQ(written, finished) << "a file for each finished item and nothing else";
+    }
 }
 
 } // namespace

@@ -48,6 +48,42 @@ TEST(Settings, WrittenAndReadBackBitForBit) {
     EXPECT_EQ(readSettings(kCorpus / "valid-start.tarmel"), Settings{});
 }
 
+// The carried state at the ends of its ranges, the random generator's state with leading zero
+// digits among them, read back bit for bit; its digits written as 16 hexadecimal digits (worked
+// out by hand here), and 15 or 17 digits refused. The controls at their ends ride along.
+TEST(Settings, StateAndControlsAtTheirEndsReadBackAndTheRandomStateKeepsItsLeadingZeros) {
+    const std::vector<std::tuple<uint64_t, float, double, const char*>> cases{
+        {0x0, 0.0f, 1.5574077246549023, "0x0000000000000000"},
+        {0x00000000000000a1, 1.0f - 0x1p-24f, -1.5574077246549023, "0x00000000000000a1"},
+        {0x0fedcba987654321, 0x1p-24f, -5e-324, "0x0fedcba987654321"},
+        {0xffffffffffffffff, 0.5f, 0.0, "0xffffffffffffffff"}};
+    for (const auto& [random, last, output, digits] : cases) {
+        Settings s;
+        s.pitch1 = random == 0 ? 1 : 1000;
+        s.offsets = {-170, 170};
+        s.attack = random == 0 ? 0 : 1500;
+        s.modulators[1] = {true, 2, 16};
+        s.modulators[14] = {random != 0, 10, 2};
+        s.state.modOut.fill(output);
+        s.state.random = synth::RandomGenerator({random, last});
+        writeSettings(kTemporary, s);
+        const Settings back = readSettings(kTemporary);
+        EXPECT_EQ(back, s) << digits;
+        EXPECT_EQ(std::memcmp(&back.state.modOut, &s.state.modOut, sizeof s.state.modOut), 0);
+        const std::string text = settingsText(s);
+        const std::size_t at = text.find(std::string("random = '") + digits + "'");
+        ASSERT_NE(at, std::string::npos) << text;
+        for (const std::string& wrong :
+             {std::string(digits).substr(0, 17), digits + std::string("0")}) {
+            const std::string refused =
+                refusal(std::string(text).replace(at + 10, 18, wrong), "s.tarmel");
+            EXPECT_NE(refused.find("'state.random' must be 0x and 16"), std::string::npos)
+                << wrong << ": " << refused;
+        }
+    }
+    fs::remove(kTemporary);
+}
+
 // What the TOML reader finds wrong is said in the words of a settings file, with the line and
 // what to do; the table is the one above the line, as a person reads the file.
 TEST(Settings, TomlMistakesAreSaidInTheWordsOfASettingsFile) {

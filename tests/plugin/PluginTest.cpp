@@ -317,11 +317,7 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
         const std::string stem = uri.substr(uri.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
-        sound::Controls c;
-        c.offsets = file.offsets;
-        c.attack = file.attack;
-        c.play = file.play;
-        c.modulators = file.modulators;
+        const sound::Controls c = file;
         synth::SynthState state = file.state;
         const std::vector<float> want = expected({{0, 69, c}}, 44100, state);
         Host host;

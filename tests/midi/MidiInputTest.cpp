@@ -1,0 +1,247 @@
+// The MIDI input's watcher over a port layer made for the test (the ALSA sequencer needs a kernel
+// this machine may not have): which outputs --midi lets in, outputs announced later, and what the
+// user is told. Then the real thing on a private JACK server with the dummy back end, and on the
+// ALSA sequencer where the kernel has one.
+#include "midi/MidiInput.h"
+
+#include <RtMidi.h>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+namespace tarmel::midi {
+namespace {
+
+using namespace std::chrono_literals;
+using Names = std::vector<std::string>;
+
+// Waits up to ten seconds (a hang, not a speed) for done.
+bool waitFor(const std::function<bool()>& done) {
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(5ms)) {
+        if (done()) {
+            return true;
+        }
+    }
+    return done();
+}
+
+// A MIDI system whose outputs the test adds and removes, announcing each change as a port does.
+struct FakeSystem {
+    struct Port : MidiInput::Port {
+        explicit Port(FakeSystem& system) : system_(system) {}
+        Names outputs() override {
+            const std::lock_guard lock(system_.mutex);
+            ++system_.listings;
+            return system_.outputs;
+        }
+        bool connect(const std::string& output) override {
+            const std::lock_guard lock(system_.mutex);
+            if (system_.refuseOnce.erase(output) > 0) {
+                return false;
+            }
+            ++system_.connects[output];
+            return true;
+        }
+        FakeSystem& system_;
+    };
+
+    MidiInput::Opener opener() {
+        return [this](MidiInput::Heard, MidiInput::Changed announce) {
+            const std::lock_guard lock(mutex);
+            changed = std::move(announce);
+            return std::make_unique<Port>(*this);
+        };
+    }
+    // Announces outputs now; returns the listings made before.
+    int set(Names now) {
+        MidiInput::Changed announce;
+        int before = 0;
+        {
+            const std::lock_guard lock(mutex);
+            outputs = std::move(now);
+            announce = changed;
+            before = listings;
+        }
+        announce();
+        return before;
+    }
+    std::map<std::string, int> connectsNow() {
+        const std::lock_guard lock(mutex);
+        return connects;
+    }
+    int listingsNow() {
+        const std::lock_guard lock(mutex);
+        return listings;
+    }
+
+    std::mutex mutex;
+    Names outputs;
+    std::set<std::string> refuseOnce;
+    std::map<std::string, int> connects;
+    int listings = 0;
+    MidiInput::Changed changed;
+};
+
+// The notices given, safe to read while the watcher runs.
+struct Notices {
+    MidiInput::Notice handler() {
+        return [this](const std::string& line) {
+            const std::lock_guard lock(mutex);
+            lines.push_back(line);
+        };
+    }
+    Names now() {
+        const std::lock_guard lock(mutex);
+        return lines;
+    }
+    std::mutex mutex;
+    Names lines;
+};
+
+const std::string kKeys = "keys:keys 128:0";
+const std::string kDrums = "USB Drums:Drums MIDI 1 129:0";
+
+TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartAndNoOthers) {
+    struct Case {
+        Names only;
+        std::map<std::string, int> connected;
+        Names notices;
+    };
+    const std::vector<Case> cases{
+        {{}, {{kKeys, 1}, {kDrums, 1}}, {}},
+        {{"keys"}, {{kKeys, 1}}, {}},
+        {{"Drums MIDI", "keys"}, {{kKeys, 1}, {kDrums, 1}}, {}},
+        {{"129:0"}, {{kDrums, 1}}, {}},
+        {{"Keys", "drums"},
+         {},
+         {"no MIDI output named \"Keys\", \"drums\" yet; Tarmel connects to it when it appears"}},
+    };
+    for (const Case& c : cases) {
+        FakeSystem system;
+        system.outputs = {kKeys, kDrums};
+        Notices notices;
+        {
+            const MidiInput input(
+                c.only, [](int16_t) {}, notices.handler(), system.opener());
+            EXPECT_TRUE(waitFor([&] {
+                return system.connectsNow() == c.connected && notices.now() == c.notices &&
+                       system.listingsNow() > 0;
+            }));
+        } // the watcher has ended: nothing more is connected or said
+        EXPECT_EQ(system.connects, c.connected) << testing::PrintToString(c.only);
+        EXPECT_EQ(notices.lines, c.notices) << testing::PrintToString(c.only);
+    }
+}
+
+// Outputs announced later are connected, once each while they stay, again when they come back; a
+// refused connection is tried again without an announcement.
+TEST(MidiInput, ConnectsOutputsAnnouncedLaterAndAgainWhenTheyComeBack) {
+    FakeSystem system;
+    system.outputs = {kKeys};
+    system.refuseOnce = {kDrums};
+    Notices notices;
+    const MidiInput input(
+        {"pads", "Drums"}, [](int16_t) {}, notices.handler(), system.opener());
+    ASSERT_TRUE(waitFor([&] { return notices.now().size() == 1; }));
+    const std::string pads = "pads:pads 130:0";
+    system.set({kKeys, pads});
+    EXPECT_TRUE(waitFor([&] { return system.connectsNow()[pads] == 1; }));
+    const int before = system.set({kKeys});
+    ASSERT_TRUE(waitFor([&] { return system.listingsNow() > before; })) << "pads seen gone";
+    system.set({kKeys, pads, kDrums});
+    EXPECT_TRUE(waitFor([&] {
+        const auto now = system.connectsNow();
+        return now.contains(pads) && now.at(pads) == 2 && now.contains(kDrums);
+    }));
+    EXPECT_EQ(system.connectsNow(), (std::map<std::string, int>{{pads, 2}, {kDrums, 1}}));
+    EXPECT_EQ(notices.now().size(), 1U);
+}
+
+TEST(MidiInput, WithoutAMidiSystemOrWhenItRefusesSaysSoOnce) {
+    const std::vector<std::pair<MidiInput::Opener, std::string>> cases{
+        {[](auto, auto) { return nullptr; },
+         "no MIDI input: no JACK server runs and there is no ALSA sequencer (/dev/snd/seq); the "
+         "letter keys play as always"},
+        {[](auto, auto) -> std::unique_ptr<MidiInput::Port> {
+             throw std::runtime_error("the JACK server refused the input port");
+         },
+         "no MIDI input: the JACK server refused the input port; the letter keys play as always"}};
+    for (const auto& [opener, line] : cases) {
+        Notices notices;
+        {
+            const MidiInput input(
+                {}, [](int16_t) {}, notices.handler(), opener);
+            EXPECT_TRUE(waitFor([&] { return !notices.now().empty(); }));
+        }
+        EXPECT_EQ(notices.lines, Names{line});
+    }
+}
+
+// The pitches heard from senders "drums" and "keys" that start after an input that wants "keys":
+// notes go out from both until one arrives, so nothing depends on when the connection is made.
+std::set<int16_t> pitchesHeardFromLaterSenders(RtMidi::Api api) {
+    std::mutex mutex;
+    std::set<int16_t> pitches;
+    Notices notices;
+    const MidiInput input(
+        {"keys"},
+        [&](int16_t pitch) {
+            const std::lock_guard lock(mutex);
+            pitches.insert(pitch);
+        },
+        notices.handler());
+    EXPECT_TRUE(waitFor([&] { return notices.now().size() == 1; })) << "the port is not open";
+    std::map<std::string, std::unique_ptr<RtMidiOut>> senders;
+    for (const std::string name : {"drums", "keys"}) {
+        senders[name] = std::make_unique<RtMidiOut>(api, name);
+        senders[name]->openVirtualPort(name);
+    }
+    EXPECT_TRUE(waitFor([&] {
+        std::vector<unsigned char> note{0x90, 57, 100};
+        senders["drums"]->sendMessage(&note);
+        note[1] = 69;
+        senders["keys"]->sendMessage(&note);
+        const std::lock_guard lock(mutex);
+        return !pitches.empty();
+    }));
+    const std::lock_guard lock(mutex);
+    return pitches;
+}
+
+// Note 69 (A4, 440 Hz) from keys, nothing of note 57 (220 Hz) from drums, which --midi leaves out.
+const std::set<int16_t> kOnlyKeys{440};
+
+// A private JACK server (a name no other JACK user meets) with the dummy back end.
+TEST(MidiInputOn, JackConnectsTheWantedSenderAnnouncedLater) {
+    const std::string name = "tarmel-midi-test-" + std::to_string(getpid());
+    const std::string pidFile = "/tmp/" + name + ".pid";
+    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+    std::system(("jackd -n " + name + " --no-realtime -d dummy -r 44100 -p 1024 >/dev/null " +
+                 "2>&1 & echo $! >" + pidFile)
+                    .c_str());
+    ASSERT_EQ(std::system("jack_wait -w -t 30 >/dev/null 2>&1"), 0) << "no JACK server";
+    EXPECT_EQ(pitchesHeardFromLaterSenders(RtMidi::UNIX_JACK), kOnlyKeys);
+    std::system(("kill $(cat " + pidFile + "); rm -f " + pidFile).c_str());
+    unsetenv("JACK_DEFAULT_SERVER");
+}
+
+// The ALSA sequencer where the kernel offers one (snd-seq, no sound card needed); JACK is sent
+// to a server that does not run.
+TEST(MidiInputOn, AlsaConnectsTheWantedSenderAnnouncedLater) {
+    if (access("/dev/snd/seq", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
+    }
+    setenv("JACK_DEFAULT_SERVER", ("tarmel-none-" + std::to_string(getpid())).c_str(), 1);
+    EXPECT_EQ(pitchesHeardFromLaterSenders(RtMidi::LINUX_ALSA), kOnlyKeys);
+    unsetenv("JACK_DEFAULT_SERVER");
+}
+
+} // namespace
+} // namespace tarmel::midi
