@@ -57,6 +57,7 @@ bench: configure build
 	$(BUILD)/bench/tarmel-repeat-bench 10
 	bench/batch-bench.sh $(BUILD)/cli/tarmel-render presets
 	$(BUILD)/bench/tarmel-match-bench $(MATCH_TARGETS)
+	$(BUILD)/bench/tarmel-plugin-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 
 # The package and its debugging symbols (tarmel-dbgsym_*.ddeb).
 package: build

@@ -17,13 +17,15 @@ build=(
     libcli11-dev
     libsleef-dev
     libkissfft-dev qt6-svg-dev
+    lv2-dev
     fonts-dejavu-core
 )
 
 # Testing and developing: GoogleTest, Google Benchmark, a private JACK server, an X server with
 # a remote control for the end-to-end tests, the screen reader's interface, the desktop-file, manual-page and package
 # checkers, python3 and sox (the documented commands are run as written), clang-format and git;
-# espeak-ng speaks the vowel the match benchmark matches.
+# espeak-ng speaks the vowel the match benchmark matches; the LV2 host library, validator tools
+# and jalv for the plug-in.
 test=(
     libgtest-dev libgmock-dev
     libbenchmark-dev
@@ -34,6 +36,7 @@ test=(
     python3 sox
     clang-format git
     espeak-ng
+    liblilv-dev lilv-utils jalv sordi
 )
 
 packages=("${build[@]}")

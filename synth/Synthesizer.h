@@ -35,6 +35,10 @@ void generateReference(const Parameters& params, SynthState& state, Waves& waves
 // The same result as generateReference, computed fast; what the program and the renderer use.
 void generate(const Parameters& params, SynthState& state, Waves& waves);
 
+// The same result again, computed on the calling thread alone: it starts no thread and never
+// waits for another caller, so that a host's worker thread (the plug-in) keeps its own pace.
+void generateOnThisThread(const Parameters& params, SynthState& state, Waves& waves);
+
 // The second a listener hears from the oscillators whose play flag is set: their first 44100
 // samples summed in 32 bits and clamped to 16, as the sound device mixes them.
 std::vector<int16_t> heardMix(const Waves& waves, const std::array<bool, kOscillators>& play);

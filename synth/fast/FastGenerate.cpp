@@ -179,4 +179,8 @@ void generate(const Parameters& params, SynthState& state, Waves& waves) {
     generateFast(params, state, waves, {nullptr, 0});
 }
 
+void generateOnThisThread(const Parameters& params, SynthState& state, Waves& waves) {
+    generateFast(params, state, waves, {nullptr, 1});
+}
+
 } // namespace tarmel::synth

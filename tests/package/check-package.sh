@@ -43,9 +43,9 @@ done
 # Debian's own checker: any error fails; warnings and notes are shown.
 lintian --fail-on error --display-info --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 
-# Each program is stripped, and the debug package holds its debugging information under its build
-# id, where gdb looks for it.
-for program in "$work"/root/usr/bin/*; do
+# Each program and the plug-in are stripped, and the debug package holds their debugging
+# information under their build id, where gdb looks for it.
+for program in "$work"/root/usr/bin/* "$work"/root/usr/lib/lv2/tarmel.lv2/tarmel.so; do
     id=$(readelf -n "$program" | sed -n 's/^ *Build ID: //p')
     [ -n "$id" ] || fail "$program has no build id"
     readelf -S "$program" | grep -q '\.symtab' && fail "$program is not stripped"
@@ -58,6 +58,12 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libsndfile1 qt6-qpa-plugins; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+
+# The packaged plug-in loads, with its presets, where hosts look for it.
+info=$(LV2_PATH="$work/root/usr/lib/lv2:/usr/lib/lv2" lv2info https://quorvane.org/lv2/tarmel) ||
+    fail "lv2info does not find the packaged plug-in"
+grep -q "Binary: *file://$work/root/usr/lib/lv2/tarmel.lv2/tarmel.so" <<<"$info" ||
+    fail "lv2info finds another copy of the plug-in than the packaged one: $info"
 
 "$work/root/usr/bin/tarmel-render" --pitch 220 --fm 1.3 -o "$work/a.wav" ||
     fail "packaged tarmel-render did not render"

@@ -22,7 +22,9 @@ using On = std::array<int16_t, 3>; // a modulator switched on: its index k (0..1
 constexpr std::array<int16_t, 3> k98{98, 98, 98};
 
 std::vector<Engine> engines() {
-    std::vector<Engine> all{{"reference", generateReference}, {"generate", generate}};
+    std::vector<Engine> all{{"reference", generateReference},
+                            {"generate", generate},
+                            {"thisThread", generateOnThisThread}};
     for (const VectorMath* math : supportedVectorMaths()) {
         for (int chunks : {1, 7}) {
             std::string name = math->name + std::string("_chunks") + std::to_string(chunks);

@@ -1,0 +1,94 @@
+// The LV2 plug-in in the test host: run() per block of 64, 256 and 1024 frames when idle, with
+// eight voices sounding and with a note arriving (its generation left to the worker, as live), and
+// the worker's time per note at 44.1 and 48 kHz. The worst run() seen is reported as worst_us (wall
+// clock, which includes time other programs took from it) and worst_cpu_us (its own processor
+// time).
+#include "tests/plugin/Host.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using tarmel::plugin::test::Host;
+
+double worstRun = 0, worstCpu = 0;
+
+void report(benchmark::State& state, Host& host) {
+    state.SetIterationTime(host.lastRunSeconds());
+    worstRun = std::max(worstRun, host.lastRunSeconds());
+    worstCpu = std::max(worstCpu, host.lastRunCpuSeconds());
+    state.counters["worst_us"] = worstRun * 1e6;
+    state.counters["worst_cpu_us"] = worstCpu * 1e6;
+}
+
+void BM_RunIdle(benchmark::State& state) {
+    Host host;
+    const auto block = static_cast<uint32_t>(state.range(0));
+    for (auto _ : state) {
+        host.render(block, {block});
+        report(state, host);
+    }
+}
+
+void BM_RunEightVoices(benchmark::State& state) {
+    Host host;
+    host.deferWork = true;
+    const auto block = static_cast<uint32_t>(state.range(0));
+    uint64_t frame = 0;
+    for (int i = 0; i < 8; ++i) {
+        host.note(0, 40 + i);
+    }
+    host.render(block, {block}); // the eight seconds are computed after this block
+    frame += block;
+    for (auto _ : state) {
+        if (frame % 40000 < block) { // sounding again before the seconds end; not timed
+            host.render(block, {block});
+            frame += block;
+            for (int i = 0; i < 8; ++i) {
+                host.note(frame, 40 + i);
+            }
+            host.render(block, {block});
+            frame += block;
+        }
+        host.render(block, {block});
+        frame += block;
+        report(state, host);
+    }
+}
+
+void BM_RunNoteArriving(benchmark::State& state) {
+    Host host;
+    host.deferWork = true;
+    const auto block = static_cast<uint32_t>(state.range(0));
+    uint64_t frame = 0;
+    for (auto _ : state) {
+        host.note(frame + block / 2, 60);
+        host.render(block, {block});
+        frame += block;
+        report(state, host);
+    }
+}
+
+void BM_WorkerPerNote(benchmark::State& state) {
+    Host host(static_cast<double>(state.range(0)));
+    host.set("o1m1_on", 1);
+    host.set("o2m3_on", 1);
+    host.set("play2", 1);
+    uint64_t frame = 0;
+    for (auto _ : state) {
+        host.note(frame, 60);
+        host.render(64, {64});
+        frame += 64;
+        state.SetIterationTime(host.lastWorkSeconds());
+    }
+}
+
+BENCHMARK(BM_RunIdle)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK(BM_RunEightVoices)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK(BM_RunNoteArriving)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK(BM_WorkerPerNote)->Arg(44100)->Arg(48000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
