@@ -85,7 +85,8 @@ std::string pluginTtl() {
     s << kPrefixes;
     for (int oscillator = 1; oscillator <= synth::kOscillators; ++oscillator) {
         s << group(oscillator) << "\n    a pg:InputGroup ;\n    lv2:symbol \"oscillator"
-          << oscillator << "\" ;\n    rdfs:label \"Oscillator " << oscillator << "\" .\n\n";
+          << oscillator << "\" ;\n    lv2:name \"Oscillator " << oscillator
+          << "\" ;\n    rdfs:label \"Oscillator " << oscillator << "\" .\n\n";
     }
     s << "<" << plugin::kStateKey << ">\n    a rdf:Property ;\n    rdfs:label \"carried state\" ;\n"
       << "    rdfs:comment \"The fifteen modulator outputs and the random generator, as the "
