@@ -107,5 +107,24 @@ TEST(Ports, WorkedExamples) {
     }
 }
 
+// Each oscillator's group has the name a host's generic window shows above its controls (jalv
+// reads lv2:name; without it, it shows "(null)").
+TEST(Ports, EachGroupHasTheNameHostsShow) {
+    // lilv reads the plug-in's description when first asked about the plug-in, as hosts do.
+    lilv_node_free(lilv_plugin_get_name(plugin()));
+    LilvNode* name = lilv_new_uri(world(), "http://lv2plug.in/ns/lv2core#name");
+    for (int oscillator = 1; oscillator <= 3; ++oscillator) {
+        const std::string uri =
+            "https://quorvane.org/lv2/tarmel#oscillator" + std::to_string(oscillator);
+        LilvNode* group = lilv_new_uri(world(), uri.c_str());
+        LilvNode* got = lilv_world_get(world(), group, name, nullptr);
+        EXPECT_EQ(got != nullptr ? std::string(lilv_node_as_string(got)) : std::string(),
+                  "Oscillator " + std::to_string(oscillator));
+        lilv_node_free(got);
+        lilv_node_free(group);
+    }
+    lilv_node_free(name);
+}
+
 } // namespace
 } // namespace tarmel::plugin::test
