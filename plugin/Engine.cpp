@@ -19,14 +19,18 @@ int Engine::render(const sound::Controls& controls, std::span<float> out) {
     std::vector<int16_t> mix;
     {
         const std::lock_guard lock(mutex_);
-        last_ = controls;
+        // The controls the host set since the last note, as the program's controls would be.
+        document_.setControls(controls);
+        synth::SynthState state = document_.state();
         try {
-            synth::generateOnThisThread(sound::parametersOf(controls), state_, *waves_);
+            synth::generateOnThisThread(sound::parametersOf(controls), state, *waves_);
         } catch (const std::exception&) {
             // A generation that fails (SynthError) plays nothing, as in the program; run() must
             // never see an exception.
+            document_.generator().setState(state);
             return 0;
         }
+        document_.generator().setState(state);
         mix = synth::heardMix(*waves_, controls.play);
     }
     const auto count = static_cast<std::size_t>(frames_);
@@ -54,8 +58,8 @@ int Engine::render(const sound::Controls& controls, std::span<float> out) {
 std::string Engine::stateText() const {
     const std::lock_guard lock(mutex_);
     files::Settings settings;
-    static_cast<sound::Controls&>(settings) = last_;
-    settings.state = state_;
+    static_cast<sound::Controls&>(settings) = document_.controls();
+    settings.state = document_.state();
     return files::settingsText(settings);
 }
 
@@ -63,7 +67,7 @@ bool Engine::restoreState(const std::string& text) {
     try {
         const files::Settings settings = files::parseSettings(text, "the plug-in's saved state");
         const std::lock_guard lock(mutex_);
-        state_ = settings.state;
+        document_.open(settings, settings.state);
         return true;
     } catch (const files::SettingsError&) {
         return false;

@@ -4,7 +4,7 @@
 // except that the host may save or restore the state meanwhile.
 #pragma once
 
-#include "sound/Controls.h"
+#include "sound/Document.h"
 #include "synth/Synthesizer.h"
 
 #include <memory>
@@ -38,8 +38,9 @@ private:
     double rate_;
     int frames_;
     mutable std::mutex mutex_; // the host may save or restore while a generation runs
-    synth::SynthState state_;  // guarded by mutex_
-    sound::Controls last_;     // guarded by mutex_
+    // The controls of the last generation and the carried state, with the program's rules:
+    // a box changed since the last note sets the outputs back to 1. Guarded by mutex_.
+    sound::Document document_;
     std::unique_ptr<synth::Waves> waves_;
     std::vector<float> heard_; // the second at 44100 Hz, before resampling
 };

@@ -24,13 +24,22 @@ inline int16_t pitchOf(int note) {
     return static_cast<int16_t>(std::lround(440.0 * std::pow(2.0, (note - 69) / 12.0)));
 }
 
-// The notes in order, from state (which is left where the last one leaves it).
+// The notes in order, from state (which is left where the last one leaves it) and the controls
+// before the first note: as in the program, a modulator box changed since the note before sets
+// the fifteen outputs back to 1.
 inline std::vector<float> expected(const std::vector<Played>& notes, uint64_t frames,
-                                   synth::SynthState& state) {
+                                   synth::SynthState& state,
+                                   sound::Controls before = sound::Controls{}) {
     std::vector<float> out(frames, 0.0f);
     synth::Waves waves{};
     for (const Played& p : notes) {
         sound::Controls c = p.controls;
+        for (std::size_t k = 0; k < c.modulators.size(); ++k) {
+            if (c.modulators[k].on != before.modulators[k].on) {
+                state.setFifteenOutputs();
+            }
+        }
+        before = c;
         c.pitch1 = pitchOf(p.note);
         synth::generateReference(sound::parametersOf(c), state, waves);
         const std::vector<int16_t> heard = synth::heardMix(waves, c.play);
