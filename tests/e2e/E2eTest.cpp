@@ -36,18 +36,20 @@ TEST(E2eStart, WithoutASoundDeviceExplainsAndEndsWithStatusOne) {
 // meanwhile inherits the name), with MIDI output ports to play notes on: "keys:keys" from the
 // start, others added. Its period is JACK's default 1024 frames (23 ms): with shorter ones a busy
 // machine now and then fails to run a non-realtime client within the cycle, and JACK drops that
-// cycle's notes.
+// cycle's notes. The name is fixed: JACK's registry holds eight servers and frees a dead server's
+// entry only for one of the same name. The tests that start servers run one at a time.
 struct Jack {
     Jack() {
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
-        server_ = Session::background("jackd -n " + name_ +
-                                      " --no-realtime -d dummy -r 44100 -p 1024 >/dev/null 2>&1");
-        Session::sh("jack_wait -w -t 30 >/dev/null 2>&1");
+        if (std::system(("bash " TARMEL_PRIVATE_JACK " start " + name_ + " " + pidFile_).c_str()) !=
+            0) {
+            throw std::runtime_error("no JACK server");
+        }
         addSender("keys");
     }
     ~Jack() {
         senders_.clear();
-        Session::sh("kill " + server_);
+        std::system(("bash " TARMEL_PRIVATE_JACK " stop " + pidFile_).c_str());
         unsetenv("JACK_DEFAULT_SERVER");
     }
     // A client sender with the output port sender.
@@ -64,10 +66,8 @@ struct Jack {
         senders_.at(sender)->sendMessage(&on);
     }
 
-    // Fixed: JACK frees a dead server's registry entry only for a server of the same name, and
-    // its registry holds eight. The tests that start servers run one at a time.
     const std::string name_ = "tarmel-test-e2e";
-    std::string server_;
+    const std::string pidFile_ = "/tmp/" + name_ + ".pid";
     std::map<std::string, std::unique_ptr<RtMidiOut>> senders_; // once the server runs
 };
 

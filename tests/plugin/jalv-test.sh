@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # jalv plays the plug-in on a private JACK server (the dummy back end, no real-time rights
 # needed): it starts, its ports appear in jack_lsp, and a note from a JACK MIDI client is heard.
-# Usage: jalv-test.sh LV2_PATH PROBE
+# Usage: jalv-test.sh LV2_PATH PROBE PRIVATE_JACK
 set -euo pipefail
 export LV2_PATH="$1"
 probe="$2"
+private_jack="$3"
 # A fixed name: JACK frees a dead server's registry entry (it holds eight) only for a server of
 # the same name. The tests that start servers run one at a time.
 export JACK_DEFAULT_SERVER="tarmel-test-jalv"
@@ -15,13 +16,12 @@ cleanup() {
     exec 3>&- 2>/dev/null || true
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    bash "$private_jack" stop "$work/jackd.pid"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-jackd --no-realtime -d dummy -r 44100 -p 256 >"$work/jackd.log" 2>&1 &
-pids+=($!)
-jack_wait -w -t 10 >/dev/null || { cat "$work/jackd.log"; echo "jackd did not start"; exit 1; }
+bash "$private_jack" start "$JACK_DEFAULT_SERVER" "$work/jackd.pid" 256
 
 # jalv reads commands from its standard input: keep it open and silent.
 mkfifo "$work/commands"

@@ -1,12 +1,18 @@
 // The QApplication every Qt test binary shares, as a GoogleTest global environment.
 #include <QApplication>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
 struct QtApplicationEnvironment : testing::Environment {
-    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void SetUp() override {
+        // No test window reaches a real sound device. (gtest_discover_tests keeps only the
+        // first of a list of ENVIRONMENT values, so the default is set here.)
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     void TearDown() override { app.reset(); }
 
     int argc = 1;
