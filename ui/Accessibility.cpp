@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 #include <mutex>
 
 namespace tarmel::ui {
@@ -152,6 +153,9 @@ constexpr const char* kReadoutUnit = "tarmelReadoutUnit";
 // A child's place in its window's reading order: its Tab place, a label half a place before or
 // after the control it stands by.
 constexpr const char* kReadingPlace = "tarmelReadingPlace";
+
+// The child of a window that announce shows.
+constexpr const char* kAnnouncement = "Announcement";
 
 // The spoken value of a bar, kept as a child of the bar.
 class ValueVoice : public QObject {
@@ -305,6 +309,9 @@ QAccessibleInterface* programInterface(const QString& className, QObject* object
         return nullptr;
     }
     auto* widget = static_cast<QWidget*>(object);
+    if (widget->objectName() == QLatin1String(kAnnouncement) && !widget->isWindow()) {
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    }
     if (isProgramWindow(*widget)) {
         return new AccessibleWindow(widget);
     }
@@ -433,6 +440,23 @@ void speakValue(QAbstractSlider& bar, std::function<QString(int)> say) {
     bar.setToolTip(bar.accessibleName() + QStringLiteral(": ") + voice->say(bar.value()));
 }
 
+void announce(QWidget& window, const QString& text) {
+    installAccessibility();
+    // A new one for every message: screen readers keep an object's name, and this Qt's news of a
+    // changed name does not carry the new one.
+    delete window.findChild<QWidget*>(QLatin1String(kAnnouncement), Qt::FindDirectChildrenOnly);
+    // One pixel that draws nothing, takes no key or click, and is read last; a screen reader
+    // speaks a notification when it appears.
+    auto* notice = new QWidget(&window);
+    notice->setObjectName(QLatin1String(kAnnouncement));
+    notice->setAccessibleName(text);
+    notice->setFocusPolicy(Qt::NoFocus);
+    notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+    notice->setGeometry(0, 0, 1, 1);
+    notice->setProperty(kReadingPlace, std::numeric_limits<double>::max());
+    notice->show();
+}
+
 void makeAccessible(QWidget& window, const WindowLayout& layout) {
     installAccessibility();
     const std::string windowName(layout.name);
@@ -469,10 +493,9 @@ void makeAccessible(QWidget& window, const WindowLayout& layout) {
             // "What's This" (Shift+F1); its spoken description stays short.
             const sound::Control* sc = soundControl(layout.name, c.name);
             const bool box = sc != nullptr && sc->kind == sound::ControlKind::Box;
-            const QString computes =
-                box ? QString::fromStdString(
-                          sound::modulatorComputes(sc->oscillator, sc->modulator))
-                    : description;
+            const QString computes = box ? QString::fromStdString(sound::modulatorComputes(
+                                               sc->oscillator, sc->modulator))
+                                         : description;
             describeButton(*button, computes);
             if (box) {
                 button->setWhatsThis(name + QStringLiteral(": ") + computes + QStringLiteral("."));

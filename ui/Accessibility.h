@@ -47,6 +47,10 @@ void installAccessibility();
 // it beside the bar while the bar is dragged or moved by a key. For the bars of any window.
 void speakValue(QAbstractSlider& bar, std::function<QString(int)> say);
 
+// Says text to the screen reader at once, without moving the focus: a child of window with the
+// role of a notification, named text, is shown anew (Orca says "notification" and the text).
+void announce(QWidget& window, const QString& text);
+
 // Gives every control of a window built from layout its name, description, tooltip and
 // presentation, and adds the keyboard menu.
 void makeAccessible(QWidget& window, const WindowLayout& layout);

@@ -1,6 +1,8 @@
 // The toast message: placed, coloured, announced and hidden again.
 #include "ui/Toast.h"
 
+#include "ui/Accessibility.h"
+
 #include <QAccessible>
 #include <QScreen>
 #include <QTimer>
@@ -63,9 +65,9 @@ void Toast::showText(const QString& text) {
     raise();
     QWidget::show();
     hideTimer_->start();
-    // Screen readers hear the new text at once, without the focus moving to it.
-    QAccessibleEvent named(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&named);
+    // Screen readers hear the new text at once, without the focus moving to it: Orca from the
+    // window's notification, others from the message's alert.
+    announce(*parentWidget(), text);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }

@@ -4,6 +4,7 @@
 // and the context menu from the keyboard and from a bar.
 #include "MainWindowFixture.h"
 #include "ui/Controls.h"
+#include "ui/Toast.h"
 
 #include <QAbstractSlider>
 #include <QAccessible>
@@ -12,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -418,6 +420,36 @@ TEST_F(AccessibilityTest, TextBelowTheContrastRatioHasItsMeaningInTheName) {
         }
     }
     help->close();
+}
+
+// A message (a preset opened, a command copied) is the window's last accessible child: a shown
+// notification named with its text, a new one for each message, so that it appears anew even when
+// one follows another (Orca speaks a notification when it appears, and keeps the names of the
+// objects it knows: heard with Orca itself, see docs/ACCESSIBILITY.md). The controls keep their
+// reading order before it.
+TEST_F(AccessibilityTest, EachMessageAppearsToTheScreenReaderAsANewNotification) {
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(&window_);
+    const auto notification = [frame]() -> QAccessibleInterface* {
+        QAccessibleInterface* last = frame->child(frame->childCount() - 1);
+        return last->role() == QAccessible::Notification ? last : nullptr;
+    };
+    QPointer<QObject> before;
+    for (const QString text : {"Preset: Laser (Effects)", "Preset: Pluck (Plucked)"}) {
+        ui::Toast::show(window_, text);
+        QAccessibleInterface* last = notification();
+        ASSERT_NE(last, nullptr) << text;
+        EXPECT_EQ(last->text(QAccessible::Name), text);
+        EXPECT_FALSE(last->state().invisible || last->state().focusable) << text;
+        EXPECT_TRUE(before.isNull()) << "the message before is gone";
+        before = last->object();
+    }
+    QStringList focusable;
+    for (int i = 0; i < frame->childCount(); ++i) {
+        if (frame->child(i)->state().focusable) {
+            focusable << frame->child(i)->object()->objectName();
+        }
+    }
+    EXPECT_EQ(focusable, mainReadingOrder());
 }
 
 } // namespace
