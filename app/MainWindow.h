@@ -139,9 +139,9 @@ private:
     std::chrono::steady_clock::time_point lastGeneration_;
     // The play boxes of the last request, while the waves it played are the last generated.
     std::optional<std::array<bool, synth::kOscillators>> lastPlayed_;
-    QList<QAction*> fileActions_;        // the context menu, shared by the oscillator windows
-    ui::ExportChoice exportChoice_;      // the last export's choice, offered again
-    std::unique_ptr<Explorer> explorer_; // undo, random, mutate, presets
+    QList<QAction*> fileActions_;           // the context menu, shared by the oscillator windows
+    ui::ExportChoice exportChoice_;         // the last export's choice, offered again
+    std::unique_ptr<Explorer> explorer_;    // undo, random, mutate, presets
     std::unique_ptr<SoundMatcher> matcher_; // match a sound
 
     std::array<QLabel*, synth::kOscillators> pitchReadouts_{};
