@@ -2,6 +2,7 @@
 #include "cli/RenderOptions.h"
 
 #include "files/SoundFile.h"
+#include "sound/Document.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -206,9 +207,11 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
                    files::writableExtensions());
         }
         files::Settings& s = req.settings;
+        files::Settings fileSound;
         if (!settingsFile.empty()) {
             try {
                 s = files::readSettings(settingsFile);
+                fileSound = s;
             } catch (const files::SettingsError& e) {
                 // The message names the file and the line to mend; the options are not at fault.
                 return EarlyExit{2, std::string("tarmel-render: ") + e.what() + "\n"};
@@ -240,6 +243,15 @@ std::variant<RenderRequest, EarlyExit> parseRenderOptions(int argc, const char* 
         }
         if (counts("--play")) {
             s.play = oscillatorList(play);
+        }
+        if (!settingsFile.empty()) {
+            // The options change the file's sound as its controls would in the window: a box
+            // that changes sets the outputs back to 1, and the carried state goes on from the
+            // file's.
+            sound::Document document;
+            document.open(fileSound, fileSound.state);
+            document.setControls(s);
+            s.state = document.state();
         }
         if (!osc.empty()) {
             req.osc = wholeNumber("--osc", osc, 1, synth::kOscillators, "oscillator");
