@@ -132,6 +132,9 @@ void MainWindow::wire(ui::HelpWindow& window) {
 void MainWindow::wire(ui::SoundView& window) {
     window.addActions(fileActions_);
     connect(this, &MainWindow::soundPlayed, &window, &ui::SoundView::showSound);
+    if (target_ != nullptr) {
+        window.showTarget(target_, targetName_);
+    }
 }
 
 void MainWindow::showSoundView() {

@@ -143,6 +143,9 @@ private:
     ui::ExportChoice exportChoice_;         // the last export's choice, offered again
     std::unique_ptr<Explorer> explorer_;    // undo, random, mutate, presets
     std::unique_ptr<SoundMatcher> matcher_; // match a sound
+    // The recording matched last, drawn behind the sound in the Sound window.
+    std::shared_ptr<const analysis::Spectrum> target_;
+    QString targetName_;
 
     std::array<QLabel*, synth::kOscillators> pitchReadouts_{};
     QLabel* keyboardActiveLabel_ = nullptr;

@@ -75,6 +75,14 @@ void MainWindow::addFileActions() {
         *model_,
         SoundMatcher::Window{this, [this] { generateSound(); },
                              [this](const std::function<void()>& handler) { guarded(handler); }});
+    connect(matcher_.get(), &SoundMatcher::matched, this,
+            [this](std::shared_ptr<const analysis::Spectrum> target, const QString& name) {
+                target_ = std::move(target);
+                targetName_ = name;
+                if (ui::SoundView* view = soundWindow_.existing()) {
+                    view->showTarget(target_, targetName_);
+                }
+            });
     separate();
     // Match a sound joins random and mutate, the other ways to a new sound.
     QList<QAction*> exploring = explorer_->actions();

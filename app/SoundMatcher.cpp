@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cmath>
 
 namespace tarmel::app {
 
@@ -54,6 +56,7 @@ void SoundMatcher::match(const QString& file) {
     }
     auto run = std::make_unique<Running>();
     run->name = QFileInfo(file).fileName();
+    run->target = target.samples;
     const match::MatchOptions options;
     run->dialog = new QProgressDialog(QStringLiteral("Matching %1…").arg(run->name),
                                       QStringLiteral("Cancel"), 0, options.budget, window_.widget);
@@ -102,6 +105,13 @@ void SoundMatcher::finished() {
     // Heard as it was matched: from the start-up state. One step of undo.
     model_.document().open(result.controls, synth::SynthState{});
     window_.play();
+    // The recording's spectrum, for the Sound window to draw behind the match's.
+    std::vector<int16_t> samples(run->target.size());
+    std::ranges::transform(run->target, samples.begin(), [](float v) {
+        return static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
+    });
+    analysis::SpectrumAnalyser analyser;
+    emit matched(std::make_shared<const analysis::Spectrum>(analyser.analyse(samples)), run->name);
 }
 
 } // namespace tarmel::app

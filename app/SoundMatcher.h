@@ -4,6 +4,7 @@
 // library's.
 #pragma once
 
+#include "analysis/Analysis.h"
 #include "app/SoundModel.h"
 #include "app/WindowHooks.h"
 #include "match/Search.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QProgressDialog;
@@ -34,6 +36,10 @@ public:
     // Searches for a match of file; the result arrives later, unless the file is refused at once.
     void match(const QString& file);
 
+signals:
+    // A match was applied: the spectrum of the recording it was made for, and the file's name.
+    void matched(std::shared_ptr<const analysis::Spectrum> target, const QString& name);
+
 private:
     void chooseAndMatch();
     void finished();
@@ -45,6 +51,7 @@ private:
     // A search under way: its progress and cancel flag shared with the search's thread.
     struct Running {
         QString name;
+        std::vector<float> target; // the second matched, in 16-bit units
         std::atomic<bool> cancel{false};
         QProgressDialog* dialog = nullptr; // a child of the window, deleted when it ends
         QFutureWatcher<match::MatchResult> watcher;

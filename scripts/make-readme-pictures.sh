@@ -17,4 +17,6 @@ if [ -x "$build/app/tarmel" ] && [ -x scripts/screenshot.sh ]; then
     echo "wrote docs/screenshot.png"
     scripts/screenshot-sound.sh "$build/app/tarmel" docs/sound-window.png
     echo "wrote docs/sound-window.png"
+    scripts/screenshot-match.sh "$build/app/tarmel" docs/match-window.png
+    echo "wrote docs/match-window.png"
 fi

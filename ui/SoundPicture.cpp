@@ -21,6 +21,7 @@ const QColor kAxisText(208, 208, 208);
 const QColor kHeard(0, 200, 0);
 const QColor kSpectrumFill(0, 72, 0);
 const QColor kPeak(176, 255, 176);
+const QColor kTarget(240, 240, 240); // a spectrum behind the sound's
 const std::array<QColor, synth::kOscillators> kOscillatorColours{
     QColor(255, 176, 0), QColor(64, 176, 255), QColor(255, 96, 208)};
 
@@ -234,8 +235,10 @@ void drawWave(QPainter& p, const PictureLayout& at, const std::vector<int16_t>& 
     }
 }
 
-void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum& s,
-                  const PictureView& view, double pixelRatio) {
+// The spectrum's curve: per pixel column the loudest bin under it, or between two bins the
+// straight line joining them.
+QPolygonF spectrumCurve(const PictureLayout& at, const analysis::Spectrum& s,
+                        const PictureView& view, double pixelRatio) {
     const QRectF spectrumBox = at.spectrum();
     const int columns =
         std::max(1, static_cast<int>(std::lround(spectrumBox.width() * pixelRatio)));
@@ -250,17 +253,26 @@ void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum
         const auto k0 = static_cast<std::size_t>(std::max(0.0, std::ceil(f0)));
         const auto k1 = std::min(s.levelDb.size() - 1, static_cast<std::size_t>(std::floor(f1)));
         double db = view.floorDb;
-        if (k0 <= k1) { // the loudest bin under the column
+        if (k0 <= k1) {
             for (std::size_t k = k0; k <= k1; ++k) {
                 db = std::max(db, level(k));
             }
-        } else { // between two bins: the straight line joining them
+        } else {
             const double f = (f0 + f1) / 2;
             const auto k = std::min(s.levelDb.size() - 2, static_cast<std::size_t>(f));
             db = level(k) + (level(k + 1) - level(k)) * (f - static_cast<double>(k));
         }
         curve << QPointF(x, at.yOfDb(db, view.floorDb));
     }
+    return curve;
+}
+
+// The sound's spectrum, filled, with the target's curve (when the view has one) over the fill
+// and under the sound's curve, and the loudest partial marked.
+void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum& s,
+                  const PictureView& view, double pixelRatio) {
+    const QRectF spectrumBox = at.spectrum();
+    const QPolygonF curve = spectrumCurve(at, s, view, pixelRatio);
     // The area under the curve, opaque (blending a translucent one costs more than all the rest
     // of the drawing), with the grid drawn again over it.
     QPolygonF area = curve;
@@ -272,6 +284,13 @@ void drawSpectrum(QPainter& p, const PictureLayout& at, const analysis::Spectrum
     p.drawPolygon(area);
     spectrumGrid(p, at, view.floorDb, false);
     p.restore();
+    if (view.target != nullptr && view.target->levelDb.size() == s.levelDb.size()) {
+        p.setPen(QPen(kTarget, 0, Qt::DashLine));
+        p.drawPolyline(spectrumCurve(at, *view.target, view, pixelRatio));
+        p.setFont(labelFont());
+        label(p, {spectrumBox.right() - 6, spectrumBox.top() + 8}, QStringLiteral("- - target"),
+              Qt::AlignRight);
+    }
     p.setPen(QPen(kHeard, 0));
     p.drawPolyline(curve);
 
@@ -348,7 +367,7 @@ void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysi
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("Tarmel sound"));
-        svg.setDescription(describeSound(sound));
+        svg.setDescription(describeSound(sound, view.target.get()));
         QPainter p(&svg);
         drawGrid(p, size, view);
         drawTraces(p, size, sound, view, 1);
@@ -373,20 +392,26 @@ double fittingLevel(int peak) {
     return kFullScale;
 }
 
-QString describeSound(const analysis::SoundAnalysis& sound) {
+QString describeSound(const analysis::SoundAnalysis& sound, const analysis::Spectrum* target) {
     if (sound.heard.empty()) {
         return QStringLiteral("No sound yet. Press \"generate\", a letter key or a MIDI key: "
                               "the waveform of the second appears above, its spectrum below.");
     }
     const auto [lo, hi] = std::minmax_element(sound.heard.begin(), sound.heard.end());
-    if (sound.spectrum.peak.levelDb <= analysis::kMinDb) {
-        return QStringLiteral("Silence.");
+    const QString about =
+        sound.spectrum.peak.levelDb <= analysis::kMinDb
+            ? QStringLiteral("Silence.")
+            : QStringLiteral("Loudest partial %1 Hz at %2 dB; samples from %3 to %4.")
+                  .arg(sound.spectrum.peak.frequency, 0, 'f', 1)
+                  .arg(sound.spectrum.peak.levelDb, 0, 'f', 1)
+                  .arg(*lo)
+                  .arg(*hi);
+    if (target == nullptr) {
+        return about;
     }
-    return QStringLiteral("Loudest partial %1 Hz at %2 dB; samples from %3 to %4.")
-        .arg(sound.spectrum.peak.frequency, 0, 'f', 1)
-        .arg(sound.spectrum.peak.levelDb, 0, 'f', 1)
-        .arg(*lo)
-        .arg(*hi);
+    return about + QStringLiteral(" The target's loudest partial %1 Hz at %2 dB.")
+                       .arg(target->peak.frequency, 0, 'f', 1)
+                       .arg(target->peak.levelDb, 0, 'f', 1);
 }
 
 } // namespace tarmel::ui

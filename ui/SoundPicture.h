@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <memory>
 
 class QPainter;
 
@@ -21,6 +22,9 @@ struct PictureView {
     std::array<bool, synth::kOscillators> traces{}; // oscillators drawn on their own
     double floorDb = -100;                          // the bottom of the spectrum's level axis
     double levelTop = 32768; // the level at the top of the waveform's axis: full scale, or less
+    // A spectrum drawn behind the sound's, such as the recording a match was made for; none when
+    // null.
+    std::shared_ptr<const analysis::Spectrum> target;
     friend bool operator==(const PictureView&, const PictureView&) = default;
 };
 
@@ -77,7 +81,9 @@ void savePicture(const std::filesystem::path& file, const analysis::SoundAnalysi
 // 2 or 5 times a power of ten at or above it, full scale (32768) at most and for silence.
 double fittingLevel(int peak);
 
-// One sentence about the sound for screen readers: its loudest partial and its sample range.
-QString describeSound(const analysis::SoundAnalysis& sound);
+// One sentence about the sound for screen readers: its loudest partial and its sample range;
+// with a target, a second one about the target's loudest partial.
+QString describeSound(const analysis::SoundAnalysis& sound,
+                      const analysis::Spectrum* target = nullptr);
 
 } // namespace tarmel::ui

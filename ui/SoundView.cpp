@@ -204,6 +204,18 @@ SoundView::SoundView()
         setView(view);
     });
     controls->addWidget(fitLevel_);
+    // A matched recording's spectrum behind the sound's, while there is one.
+    targetBox_ = new QCheckBox(QStringLiteral("Target"), this);
+    targetBox_->setObjectName(QStringLiteral("SoundTarget"));
+    targetBox_->setAccessibleName(QStringLiteral("Show the target"));
+    targetBox_->hide();
+    connect(targetBox_, &QCheckBox::toggled, this, [this](bool on) {
+        PictureView view = view_;
+        view.target = on ? target_ : nullptr;
+        setView(view);
+        describe();
+    });
+    controls->addWidget(targetBox_);
     auto* floorLabel = new QLabel(QStringLiteral("Spectrum floor"), this);
     floor_ = new QSpinBox(this);
     floor_->setObjectName(QStringLiteral("SoundFloor"));
@@ -238,7 +250,8 @@ SoundView::SoundView()
     setTabOrder(traceBoxes_[0], traceBoxes_[1]);
     setTabOrder(traceBoxes_[1], traceBoxes_[2]);
     setTabOrder(traceBoxes_[2], fitLevel_);
-    setTabOrder(fitLevel_, floor_);
+    setTabOrder(fitLevel_, targetBox_);
+    setTabOrder(targetBox_, floor_);
 
     auto* save = new QAction(QStringLiteral("Save picture…"), this);
     connect(save, &QAction::triggered, this, &SoundView::savePictureAs);
@@ -366,7 +379,7 @@ void SoundView::analysisDone() {
         view.levelTop = levelFor(*shown_, view.traces);
         setView(view);
         picture_->setTraces(result->traces, result->view);
-        picture_->setAccessibleDescription(describeSound(*shown_));
+        describe();
         emit soundShown();
     }
 }
@@ -375,10 +388,30 @@ std::vector<analysis::Column> SoundView::waveColumns(int columns) const {
     return analysis::minMaxColumns(shown_->heard, view_.begin, view_.end, columns);
 }
 
+void SoundView::showTarget(std::shared_ptr<const analysis::Spectrum> target, const QString& name) {
+    target_ = std::move(target);
+    targetBox_->setVisible(target_ != nullptr);
+    targetBox_->setAccessibleDescription(
+        QStringLiteral("Draws the spectrum of %1 behind the sound's, as a white dashed line")
+            .arg(name));
+    targetBox_->setToolTip(targetBox_->accessibleDescription());
+    const QSignalBlocker quiet(targetBox_);
+    targetBox_->setChecked(target_ != nullptr);
+    PictureView view = view_;
+    view.target = target_;
+    setView(view);
+    describe();
+}
+
+void SoundView::describe() {
+    picture_->setAccessibleDescription(describeSound(*shown_, view_.target.get()));
+}
+
 void SoundView::setView(const PictureView& view) {
     if (view == view_) {
         return;
     }
+    // The target is drawn with the traces, over the grid.
     const bool gridAlike = view.begin == view_.begin && view.end == view_.end &&
                            view.floorDb == view_.floorDb && view.levelTop == view_.levelTop;
     view_ = view;

@@ -41,6 +41,10 @@ public:
     // replaces any still waiting, so the newest always wins.
     void showSound(const synth::Waves& waves, const std::array<bool, synth::kOscillators>& played);
 
+    // Draws target's spectrum behind the sound's, such as the recording a match was made for,
+    // named name, and offers a box to hide it. A null target takes it away.
+    void showTarget(std::shared_ptr<const analysis::Spectrum> target, const QString& name);
+
     // The sound on screen (no samples before the first) and how it is shown.
     const analysis::SoundAnalysis& shownSound() const { return *shown_; }
     const PictureView& pictureView() const { return view_; }
@@ -67,6 +71,7 @@ private:
     void startAnalysis();
     void analysisDone();
     void setView(const PictureView& view);
+    void describe();
     void showReadout(QPointF at);
     void savePictureAs();
     // The top of the waveform's level axis for a sound and the traces drawn on their own.
@@ -77,6 +82,8 @@ private:
     std::array<QCheckBox*, synth::kOscillators> traceBoxes_{};
     QSpinBox* floor_ = nullptr;
     QCheckBox* fitLevel_ = nullptr;
+    QCheckBox* targetBox_ = nullptr; // shown while there is a target
+    std::shared_ptr<const analysis::Spectrum> target_;
     QLabel* readout_ = nullptr;
     PictureView view_;
     std::shared_ptr<const analysis::SoundAnalysis> shown_;
