@@ -4,6 +4,7 @@
 #include "files/SoundFile.h"
 #include "sound/Controls.h"
 #include "ui/Controls.h"
+#include "ui/SoundView.h"
 #include "ui/Toast.h"
 
 #include <QtWidgets>
@@ -319,6 +320,14 @@ TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAske
             // One step back is where the search began.
             choose(action("Undo"));
             EXPECT_EQ(saved(), before.substr(0, before.find("[state]")));
+            // The Sound window draws the recording's spectrum behind the sound.
+            action("Show sound view")->trigger();
+            auto* view = qobject_cast<ui::SoundView*>(test::topLevel("SoundView"));
+            ASSERT_NE(view, nullptr);
+            ASSERT_NE(view->pictureView().target, nullptr);
+            analysis::SpectrumAnalyser analyser;
+            EXPECT_EQ(view->pictureView().target->levelDb, analyser.analyse(noise).levelDb);
+            view->close();
         }
     }
 }

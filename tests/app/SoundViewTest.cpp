@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "synth/Synthesizer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QImageReader>
@@ -204,6 +205,62 @@ TEST_F(SoundViewTest, OpensBesideTheMainWindowAndAgainAfterAnExitWithItOpen) {
     yes.start(5);
     window_.close();
     EXPECT_TRUE(SoundView::wasOpen());
+}
+
+// A matched recording's spectrum is drawn behind the sound's, white and dashed, while the
+// "Target" box is ticked; the box is there only with a target, and the picture's description
+// names the target's loudest partial.
+TEST_F(SoundViewTest, TheTargetIsDrawnBehindTheSoundWhileItsBoxIsTicked) {
+    SoundView* view = openView();
+    QSignalSpy shown(view, &SoundView::soundShown);
+    window_.playNote(110);
+    ASSERT_TRUE(shown.wait(5000));
+    auto* picture = view->findChild<QWidget*>(QStringLiteral("SoundPicture"));
+    auto* box = view->findChild<QCheckBox*>(QStringLiteral("SoundTarget"));
+    EXPECT_TRUE(box->isHidden());
+    // The white pixels near a place of the spectrum, and in all of it.
+    const QRectF spectrum = ui::PictureLayout(picture->size()).spectrum();
+    const auto white = [&](QRectF near) {
+        const QImage image = picture->grab().toImage();
+        int count = 0;
+        for (int y = qCeil(near.top()); y <= qFloor(near.bottom()); ++y) {
+            for (int x = qCeil(near.left()); x <= qFloor(near.right()); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 230 && c.green() > 230 && c.blue() > 230;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(white(spectrum), 0);
+
+    // The target: a 1000 Hz sine at a tenth of full scale, -20 dB. On the documented axes
+    // (20 Hz to 22050 Hz logarithmic, 0 dB at the top to -100 dB at the bottom) its peak is at
+    // x = left + width ln(1000 / 20) / ln(22050 / 20), y = top + height 20 / 100.
+    std::vector<int16_t> sine(44100);
+    for (std::size_t n = 0; n < sine.size(); ++n) {
+        sine[n] =
+            static_cast<int16_t>(std::lround(3276.7 * std::sin(2 * M_PI * 1000 * n / 44100.)));
+    }
+    analysis::SpectrumAnalyser analyser;
+    view->showTarget(std::make_shared<const analysis::Spectrum>(analyser.analyse(sine)),
+                     "sine.wav");
+    EXPECT_TRUE(box->isVisibleTo(view) && box->isChecked());
+    const QPointF peak(spectrum.left() + spectrum.width() * std::log(50.0) / std::log(1102.5),
+                       spectrum.top() + spectrum.height() * 0.2);
+    EXPECT_GT(white(QRectF(peak - QPointF(3, 3), QSizeF(6, 6))), 0);
+    const QString description =
+        QAccessible::queryAccessibleInterface(picture)->text(QAccessible::Description);
+    const qsizetype at = description.indexOf("The target's loudest partial ");
+    ASSERT_GE(at, 0) << description.toStdString();
+    EXPECT_NEAR(description.mid(at + 29).section(' ', 0, 0).toDouble(), 1000, 0.6);
+
+    box->setChecked(false);
+    EXPECT_EQ(white(spectrum), 0);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(picture)
+                     ->text(QAccessible::Description)
+                     .contains("target"));
+    view->showTarget(nullptr, {});
+    EXPECT_TRUE(box->isHidden());
 }
 
 } // namespace
