@@ -161,6 +161,38 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
     expectFile("$R --play none -o g.wav", SF_FORMAT_WAV, {}, {0, 0, 0});
 }
 
+// Options over a settings file change its sound as the window's controls would: a box that
+// changes sets the fifteen outputs back to 1 (an output left at the file's 0.25 would make the
+// changed oscillator far quieter), the random generator goes on from the file's state, and a
+// change of no box keeps the outputs as the file holds them.
+TEST_F(RenderCommand, OptionsOverASettingsFileResetTheOutputsOnlyWhenABoxChanges) {
+    files::Settings file;
+    file.modulators[0] = {true, 2, 4};
+    file.state.modOut.fill(0.25);
+    file.state.random = synth::RandomGenerator({0x0123456789abcdefULL, 0.5f});
+    files::writeSettings(root_ / "quarter.tarmel", file);
+    const auto heard = [](const sound::Controls& c, synth::SynthState state) {
+        synth::Waves w;
+        synth::generate(sound::parametersOf(c), state, w);
+        const auto mix = synth::heardMix(w, c.play);
+        return std::vector<int16_t>(mix.begin(), mix.end());
+    };
+    sound::Controls boxed = file;
+    boxed.modulators[1].on = true;
+    synth::SynthState reset = file.state;
+    reset.modOut.fill(1);
+    sound::Controls higher = file;
+    higher.pitch1 = 200;
+    const std::vector<std::tuple<std::string, std::vector<int16_t>>> cases{
+        {"--fm 1.2 -o a.wav", heard(boxed, reset)},
+        {"--pitch 200 -o b.wav", heard(higher, file.state)}};
+    for (const auto& [options, want] : cases) {
+        ASSERT_EQ(run("$R --settings ../quarter.tarmel " + options), 0) << options << err_;
+        EXPECT_EQ(files::readSoundFile(dir_ / options.substr(options.rfind(' ') + 1)), want)
+            << options;
+    }
+}
+
 // The lossy formats, by extension or --format: libsndfile reads back a mono file of the format's
 // rate whose samples follow the sound closely (a correlation above 0.99 and the same loudness
 // within 10%). Opus holds 48000 Hz: the sound is compared with its own samples, linearly
