@@ -20,7 +20,6 @@
 #include <QToolTip>
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <limits>
 #include <mutex>
 
@@ -30,25 +29,6 @@ namespace {
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// "sliderFm(3)" is the control sliderFm with index 3; a name without an index has index -1.
-struct IndexedName {
-    std::string_view base;
-    int index = -1;
-};
-
-IndexedName split(std::string_view name) {
-    const std::size_t open = name.find('(');
-    if (open == std::string_view::npos || name.back() != ')') {
-        return {name};
-    }
-    int index = -1;
-    const char* last = name.data() + name.size() - 1;
-    if (std::from_chars(name.data() + open + 1, last, index).ptr != last) {
-        return {name};
-    }
-    return {name.substr(0, open), index};
 }
 
 // The control of the sound that a window's control shows; nothing for other controls.
@@ -98,11 +78,45 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
      "Opens the window of the five modulators of oscillator 3."},
     {"Cmdhelp", "Help", "Opens the help window."},
     {"CmdExit", "Exit", "Asks whether to end Tarmel."},
+    // The labels that only repeat what the controls' names say: the modulators' row numbers,
+    // "Multiply", "Divide", "Fm" beside the boxes, the pitch sliders' marks and captions, the
+    // envelope's ends.
+    {"Label1(0)", "", "", Decoration},
+    {"Label1(1)", "", "", Decoration},
+    {"Label1(2)", "", "", Decoration},
+    {"Label1(3)", "", "", Decoration},
+    {"Label1(4)", "", "", Decoration},
+    {"Label2(0)", "", "", Decoration},
+    {"Label2(1)", "", "", Decoration},
+    {"Label2(2)", "", "", Decoration},
+    {"Label2(3)", "", "", Decoration},
+    {"Label2(4)", "", "", Decoration},
+    {"Label2(5)", "", "", Decoration},
+    {"Label2(6)", "", "", Decoration},
+    {"Label2(7)", "", "", Decoration},
+    {"Label2(8)", "", "", Decoration},
+    {"Label4(0)", "", "", Decoration},
+    {"Label4(1)", "", "", Decoration},
 });
 
 constexpr std::array kOscillatorVoices = std::to_array<Voice>({
     {"Label5", "", "The five modulators of this oscillator.", Heading, "ChkFm(0)"},
     {"Label3", "", "", Decoration},
+    // As on the main window: row numbers, "Multiply", "Divide", "Fm", the marks.
+    {"Label1(0)", "", "", Decoration},
+    {"Label1(1)", "", "", Decoration},
+    {"Label1(2)", "", "", Decoration},
+    {"Label1(3)", "", "", Decoration},
+    {"Label1(4)", "", "", Decoration},
+    {"Label2(0)", "", "", Decoration},
+    {"Label2(1)", "", "", Decoration},
+    {"Label2(2)", "", "", Decoration},
+    {"Label2(3)", "", "", Decoration},
+    {"Label2(4)", "", "", Decoration},
+    {"Label2(5)", "", "", Decoration},
+    {"Label2(6)", "", "", Decoration},
+    {"Label2(7)", "", "", Decoration},
+    {"Label2(8)", "", "", Decoration},
 });
 
 constexpr std::array kHelpVoices = std::to_array<Voice>({
@@ -110,23 +124,6 @@ constexpr std::array kHelpVoices = std::to_array<Voice>({
     {"OKButton", "OK", "Closes the help window."},
     {"Label3", "", "", Decoration},
 });
-
-// The labels of a window that only repeat what the controls' names say: the modulators' row
-// numbers, "Multiply", "Divide", "Fm" beside the boxes, the pitch sliders' marks and captions, the
-// envelope's ends.
-bool isDecorationLabel(int oscillator, std::string_view control) {
-    const IndexedName n = split(control);
-    if (oscillator == 0) {
-        return false;
-    }
-    if (n.base == "Label1") {
-        return n.index >= 0 && n.index < synth::kModulatorsPerOscillator;
-    }
-    if (n.base == "Label2") {
-        return (n.index >= 0 && n.index <= 8);
-    }
-    return oscillator == 1 && n.base == "Label4" && (n.index == 0 || n.index == 1);
-}
 
 const Voice* voiceOf(std::string_view window, std::string_view control) {
     const int oscillator = oscillatorOfWindow(window);
@@ -414,7 +411,7 @@ LabelRole labelRoleOf(std::string_view window, std::string_view control) {
     if (const Voice* voice = voiceOf(window, control)) {
         return voice->role;
     }
-    return isDecorationLabel(oscillatorOfWindow(window), control) ? Decoration : Text;
+    return Text;
 }
 
 void installAccessibility() {
