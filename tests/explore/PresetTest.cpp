@@ -100,7 +100,6 @@ TEST_F(Folders, BatchExportNamesASecondFileOfTheSameNameAndAStoppedBatchStartsNo
     ASSERT_EQ(failures.size(), 1U);
     EXPECT_EQ(failures[0].settings, root_ / "twin.tarmel");
     EXPECT_EQ(progress.finished.load(), 3);
-    EXPECT_EQ(files::readSoundFile(user_ / "twin.flac"), rendered(files::readSettings(inputs[0])));
     BatchProgress stopped;
     stopped.stop = true;
     EXPECT_TRUE(
