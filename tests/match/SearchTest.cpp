@@ -1,6 +1,6 @@
 // The search through its public door: the same result for the same seed whatever the threads,
-// within the budget, cancel and progress as the window will use them, and the moves
-// that keep what is heard.
+// within the budget, cancel and progress as the window will use them, and the moves that keep
+// what is heard.
 #include "match/Search.h"
 
 #include "match/Variation.h"

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
+#include <tuple>
 
 namespace tarmel::sound {
 namespace {
@@ -51,6 +52,17 @@ TEST(Controls, SymbolsKeysAndWidgetsAreUniqueAndFound) {
     }
     EXPECT_EQ(findSymbol("nothing"), nullptr);
     EXPECT_EQ(findWidget(2, "VScroll1"), nullptr); // only the main window has pitch sliders
+}
+
+// The names other programs and the windows use for one modulator's controls, from the windows'
+// forms (ChkFm), the settings file's manual page and the plug-in's symbols.
+TEST(Controls, ModulatorControlsAreFoundByPlace) {
+    const Control& box = control(modulatorControl(ControlKind::Box, 2, 3));
+    EXPECT_EQ(std::tuple(box.window, box.widget, box.name),
+              std::tuple(2, "ChkFm(2)", "Modulator 3 of oscillator 2"));
+    EXPECT_EQ(control(modulatorControl(ControlKind::Multiply, 3, 5)).key,
+              "oscillator3.modulator5.multiplier");
+    EXPECT_EQ(control(modulatorControl(ControlKind::Divide, 1, 1)).symbol, "o1m1_div");
 }
 
 TEST(Controls, SpokenValuesSayTheUnit) {
