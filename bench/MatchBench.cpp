@@ -28,15 +28,6 @@ namespace {
 
 using namespace tarmel;
 
-// The random sound of a seed, as the window's Random button draws it.
-sound::Controls drawnSound(uint64_t seed) {
-    return explore::Draws(seed).random();
-}
-
-match::Target targetOf(const std::vector<int16_t>& heard) {
-    return match::Target{std::vector<float>(heard.begin(), heard.end())};
-}
-
 struct Figures {
     double mfcc = 0;
     double lsd = 0;
@@ -56,13 +47,16 @@ struct Row {
     double mfcc = 0;
     double lsd = 0;
     double seconds = 0;
+    double rendering = 0; // of the seconds
     double slowest = 0;
 };
 
 Row runTargets(int count, int budget, int jobs) {
     Row row;
     for (int seed = 1; seed <= count; ++seed) {
-        const match::Target target = targetOf(match::heardAtStart(drawnSound(seed)));
+        // The random sound of a seed, as the window's Random button draws it.
+        const std::vector<int16_t> heard = match::heardAtStart(explore::Draws(seed).random());
+        const match::Target target{{heard.begin(), heard.end()}};
         const match::MatchResult r =
             match::matchSound(target, {budget, static_cast<uint64_t>(seed), jobs});
         const Figures f = figuresOf(target, r);
@@ -72,6 +66,7 @@ Row runTargets(int count, int budget, int jobs) {
         row.mfcc += f.mfcc;
         row.lsd += f.lsd;
         row.seconds += r.seconds;
+        row.rendering += r.renderSeconds;
         row.slowest = std::max(row.slowest, r.seconds);
         std::fprintf(stderr, "\rbudget %d, %d threads: target %d of %d", budget, jobs, seed, count);
     }
@@ -79,73 +74,55 @@ Row runTargets(int count, int budget, int jobs) {
     return row;
 }
 
-// The search's own share of one thread's time: everything but rendering.
-double ownShare(int count, int budget) {
-    double total = 0;
-    double rendering = 0;
-    for (int seed = 1; seed <= count; ++seed) {
-        const match::Target target = targetOf(match::heardAtStart(drawnSound(seed)));
-        const match::MatchResult r =
-            match::matchSound(target, {budget, static_cast<uint64_t>(seed), 1});
-        total += r.seconds;
-        rendering += r.renderSeconds;
-    }
-    return total > 0 ? (total - rendering) / total : 0;
-}
-
-// Sounds Tarmel did not make, one second at 44100 Hz in 16-bit units.
-std::vector<float> plucked() {
-    // Karplus-Strong: a burst of noise in a delay line of one period, averaged as it loops.
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> noise(-1, 1);
-    const int period = 44100 / 196;
-    std::vector<float> line(period);
-    for (float& v : line) {
-        v = noise(random);
-    }
+// Sounds Tarmel did not make, one second at 44100 Hz in 16-bit units, sample n from f(n).
+std::vector<float> oneSecond(auto f) {
     std::vector<float> out(44100);
     for (std::size_t n = 0; n < out.size(); ++n) {
-        const std::size_t i = n % period;
-        out[n] = 20000.0F * line[i];
-        line[i] = 0.996F * 0.5F * (line[i] + line[(i + 1) % period]);
+        out[n] = static_cast<float>(f(static_cast<double>(n)));
     }
     return out;
+}
+
+// Karplus-Strong: a burst of noise in a delay line of one period, averaged as it loops.
+std::vector<float> plucked() {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> noise(-1, 1);
+    std::vector<float> line(44100 / 196);
+    std::ranges::generate(line, [&] { return noise(random); });
+    return oneSecond([&, i = line.size() - 1](double) mutable {
+        i = (i + 1) % line.size();
+        const float v = 20000.0F * line[i];
+        line[i] = 0.996F * 0.5F * (line[i] + line[(i + 1) % line.size()]);
+        return v;
+    });
 }
 
 std::vector<float> squareChirp() {
-    std::vector<float> out(44100);
-    double phase = 0;
-    for (std::size_t n = 0; n < out.size(); ++n) {
-        const double hz = 110.0 * std::pow(8.0, static_cast<double>(n) / 44100.0);
-        phase += hz / 44100.0;
-        out[n] = std::fmod(phase, 1.0) < 0.5 ? 12000.0F : -12000.0F;
-    }
-    return out;
+    return oneSecond([phase = 0.0](double n) mutable {
+        phase += 110.0 * std::pow(8.0, n / 44100.0) / 44100.0;
+        return std::fmod(phase, 1.0) < 0.5 ? 12000.0 : -12000.0;
+    });
 }
 
 std::vector<float> noiseBurst() {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> noise(-1, 1);
-    std::vector<float> out(44100);
-    for (std::size_t n = 0; n < out.size(); ++n) {
-        out[n] = 16000.0F * noise(random) * std::exp(-static_cast<float>(n) / 6000.0F);
-    }
-    return out;
+    return oneSecond([&](double n) {
+        return 16000.0F * noise(random) * std::exp(-static_cast<float>(n) / 6000.0F);
+    });
 }
 
 std::vector<float> bell() {
     const std::vector<std::pair<double, double>> partials{
         {220.0, 1.0}, {484.0, 0.6}, {657.8, 0.45}, {921.1, 0.3}, {1235.3, 0.2}};
-    std::vector<float> out(44100);
-    for (std::size_t n = 0; n < out.size(); ++n) {
-        const double t = static_cast<double>(n) / 44100.0;
+    return oneSecond([&](double n) {
         double v = 0;
         for (const auto& [hz, level] : partials) {
-            v += level * std::sin(2 * std::numbers::pi * hz * t) * std::exp(-t * hz / 400.0);
+            v += level * std::sin(2 * std::numbers::pi * hz * n / 44100.0) *
+                 std::exp(-n / 44100.0 * hz / 400.0);
         }
-        out[n] = static_cast<float>(9000.0 * v);
-    }
-    return out;
+        return 9000.0 * v;
+    });
 }
 
 // A spoken "ah" from espeak-ng, when it is installed: nothing otherwise.
@@ -183,6 +160,7 @@ int main(int argc, char** argv) {
                 "| s per match, 2 threads | s per match, 1 thread (first %d) |\n",
                 timedOnOne);
     std::printf("|---|---|---|---|---|---|---|---|\n");
+    double ownShare = 0;
     for (const int budget : {2500, 25000}) {
         const int count = budget == 2500 ? targets : targetsAtMost;
         if (count <= 0) {
@@ -192,11 +170,14 @@ int main(int argc, char** argv) {
         const Row one = runTargets(std::min(timedOnOne, count), budget, 1);
         printRow(budget, two, one);
         std::fflush(stdout);
+        if (budget == 2500 && one.seconds > 0) {
+            ownShare = (one.seconds - one.rendering) / one.seconds;
+        }
     }
     if (timedOnOne > 0) {
         std::printf("\nThe search's own share of one thread's time (everything but rendering), "
                     "2,500 renders, first %d targets: %.0f %%\n",
-                    timedOnOne, 100.0 * ownShare(timedOnOne, 2500));
+                    std::min(timedOnOne, targets), 100.0 * ownShare);
     }
     std::printf("\n| sound | renders | MFCC error | LSD (dB) |\n|---|---|---|---|\n");
     const std::vector<std::pair<std::string, std::vector<float>>> foreign{

@@ -22,50 +22,36 @@ void report(benchmark::State& state, Host& host) {
     state.counters["worst_cpu_us"] = worstCpu * 1e6;
 }
 
-void BM_RunIdle(benchmark::State& state) {
-    Host host;
-    const auto block = static_cast<uint32_t>(state.range(0));
-    for (auto _ : state) {
-        host.render(block, {block});
-        report(state, host);
-    }
-}
-
-void BM_RunEightVoices(benchmark::State& state) {
+// run() per block: idle, with that many voices sounding (started again, untimed, before their
+// second ends), or with a note arriving in every block.
+void BM_Run(benchmark::State& state, int voices, bool noteEachBlock) {
     Host host;
     host.deferWork = true;
     const auto block = static_cast<uint32_t>(state.range(0));
     uint64_t frame = 0;
-    for (int i = 0; i < 8; ++i) {
-        host.note(0, 40 + i);
-    }
-    host.render(block, {block}); // the eight seconds are computed after this block
-    frame += block;
-    for (auto _ : state) {
-        if (frame % 40000 < block) { // sounding again before the seconds end; not timed
-            host.render(block, {block});
-            frame += block;
-            for (int i = 0; i < 8; ++i) {
-                host.note(frame, 40 + i);
-            }
-            host.render(block, {block});
-            frame += block;
+    const auto render = [&] {
+        host.render(block, {block});
+        frame += block;
+    };
+    const auto sound = [&] {
+        for (int i = 0; i < voices; ++i) {
+            host.note(frame, 40 + i);
         }
-        host.render(block, {block});
-        frame += block;
-        report(state, host);
+    };
+    if (voices > 0) {
+        sound();
+        render(); // the voices' seconds are computed after this block
     }
-}
-
-void BM_RunNoteArriving(benchmark::State& state) {
-    Host host;
-    host.deferWork = true;
-    const auto block = static_cast<uint32_t>(state.range(0));
-    uint64_t frame = 0;
     for (auto _ : state) {
-        host.note(frame + block / 2, 60);
-        host.render(block, {block});
-        frame += block;
+        if (voices > 0 && frame % 40000 < block) {
+            render();
+            sound();
+            render();
+        }
+        if (noteEachBlock) {
+            host.note(frame + block / 2, 60);
+        }
+        render();
         report(state, host);
     }
 }
@@ -84,9 +70,9 @@ void BM_WorkerPerNote(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_RunIdle)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
-BENCHMARK(BM_RunEightVoices)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
-BENCHMARK(BM_RunNoteArriving)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK_CAPTURE(BM_Run, Idle, 0, false)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK_CAPTURE(BM_Run, EightVoices, 8, false)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
+BENCHMARK_CAPTURE(BM_Run, NoteArriving, 0, true)->Arg(64)->Arg(256)->Arg(1024)->UseManualTime();
 BENCHMARK(BM_WorkerPerNote)->Arg(44100)->Arg(48000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

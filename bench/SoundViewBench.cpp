@@ -3,31 +3,19 @@
 // the picture's size on a plain and on a doubled-density screen. The grid is drawn once per size,
 // not per sound, and is left out.
 #include "analysis/Analysis.h"
-#include "synth/Synthesizer.h"
+#include "bench/Bench.h"
 #include "ui/SoundPicture.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
-#include <memory>
 
 namespace {
 
 using namespace tarmel;
 
-std::unique_ptr<synth::Waves> allOnWaves() {
-    synth::Parameters allOn{98, 110, 87, 500, {}};
-    for (int k = 0; k < synth::kModulators; ++k) {
-        allOn.modulators[std::size_t(k)] = {true, int16_t(2 + k % 9), int16_t(2 + k)};
-    }
-    synth::SynthState state;
-    auto waves = std::make_unique<synth::Waves>();
-    synth::generate(allOn, state, *waves);
-    return waves;
-}
-
 // What the Sound window's worker does with a new sound.
 void wavesToPicture(benchmark::State& st, double pixelRatio, bool draw) {
-    const auto waves = allOnWaves();
+    const auto waves = bench::allFifteenOnWaves();
     analysis::SpectrumAnalyser analyser;
     for (auto _ : st) {
         const analysis::SoundAnalysis sound =

@@ -1,7 +1,7 @@
 // One generation of wave1..wave3, in the configurations that bound its cost: generate() and the
 // reference with all modulators off, all fifteen on and only the random one, and the fast path
 // with all fifteen on for each instruction set this CPU runs.
-#include "synth/Synthesizer.h"
+#include "bench/Bench.h"
 #include "synth/fast/FastGenerate.h"
 #include "synth/fast/VectorMath.h"
 
@@ -27,12 +27,8 @@ void add(const std::string& name, const Parameters& p, auto run) {
 }
 
 const bool kRegistered = [] {
-    Parameters allOn{98, 110, 87, 500, {}};
+    const Parameters allOn = tarmel::bench::allFifteenOn();
     Parameters randomOnly;
-    for (int k = 0; k < kModulators; ++k) {
-        // Distinct multipliers and ratios, so no two modulators share a phase.
-        allOn.modulators[std::size_t(k)] = {true, int16_t(2 + k % 9), int16_t(2 + k)};
-    }
     randomOnly.modulator(2, 2) = {true, 2, 2};
     for (const auto& [name, p] :
          {std::pair("AllOff", Parameters{}), {"AllFifteenOn", allOn}, {"RandomOnly", randomOnly}}) {

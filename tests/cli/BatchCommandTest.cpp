@@ -54,8 +54,12 @@ TEST(BatchCommand, WritesEveryGoodPresetNamesTheBadFileAndExitsWithTwo) {
     EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), {}),
               static_cast<long>(presets.size()))
         << "nothing for the bad file, no temporary file left";
-    // Again, without --force: every file is in the way.
+    // Again, without --force: every file is in the way, and kept.
     EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    std::ifstream again(root / "stderr");
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(again), {})
+                  .find("cowbell.aiff already exists and was kept (use --force to replace it)"),
+              std::string::npos);
     fs::remove_all(root);
 }
 

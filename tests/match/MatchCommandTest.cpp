@@ -1,6 +1,7 @@
 // tarmel-render --match as a user runs it: a sound Tarmel made is found again exactly and the
 // written settings render to the same samples; a file that cannot be matched exits with 2 and
-// writes nothing.
+// writes nothing (every reason the target is refused for is the target reader's test: here one,
+// to see it said).
 #include "files/Settings.h"
 #include "files/SoundFile.h"
 
@@ -64,8 +65,6 @@ TEST_F(MatchCommand, FindsASoundTarmelMadeAndWritesSettingsThatRenderTheSameSamp
 }
 
 TEST_F(MatchCommand, RefusesWhatItCannotMatchWithTwoAndWritesNothing) {
-    std::ofstream(root_ / "notes.wav") << "not a sound\n";
-    std::ofstream(root_ / "empty.wav");
     ASSERT_EQ(render("--attack 0 --pitch 98 -o " + at("quiet.wav")), 0);
     files::writeSoundFile(root_ / "quiet.wav", std::vector<int16_t>(44100, 0), true);
     std::ofstream(root_ / "taken.tarmel") << "kept\n";
@@ -74,8 +73,6 @@ TEST_F(MatchCommand, RefusesWhatItCannotMatchWithTwoAndWritesNothing) {
         std::string said;
     };
     const std::vector<Case> cases{
-        {"--match " + at("notes.wav") + " -o " + at("out.tarmel"), "is not a sound file"},
-        {"--match " + at("empty.wav") + " -o " + at("out.tarmel"), "is empty"},
         {"--match " + at("quiet.wav") + " -o " + at("out.tarmel"), "nothing to match"},
         {"--match " + at("quiet.wav") + " -o " + at("taken.tarmel"), "already exists"},
         {"--match " + at("quiet.wav") + " -o " + at("out.tarmel") + " --budget 0", "--budget"},

@@ -1,6 +1,6 @@
-// The search through its public door: Tarmel-made targets found exactly, the same result for the
-// same seed whatever the threads, cancel and progress as the window will use them, and the moves
-// that keep what is heard.
+// The search through its public door: the same result for the same seed whatever the threads,
+// within the budget, cancel and progress as the window will use them, and the moves that keep
+// what is heard.
 #include "match/Search.h"
 
 #include "match/Variation.h"
@@ -18,31 +18,19 @@ match::Target targetOf(const sound::Controls& c) {
     return match::Target{std::vector<float>(heard.begin(), heard.end())};
 }
 
-// Sounds a user might make: one or two modulators, more than one oscillator.
-std::vector<sound::Controls> madeSounds() {
-    sound::Controls one = sound::startControls();
-    one.pitch1 = 131;
-    one.attack = 400;
-    one.modulators[2] = {true, 3, 4}; // oscillator 1, modulator 3
+// A sound a user might make: two modulators on oscillator 1. (That such sounds are found exactly
+// is the match command's test.)
+sound::Controls madeSound() {
     sound::Controls two = sound::startControls();
     two.pitch1 = 150;
     two.attack = 1200;
     two.modulators[2] = {true, 2, 4};
     two.modulators[3] = {true, 2, 4};
-    return {one, two};
-}
-
-TEST(Search, FindsATargetMadeByTarmelExactlyWithASmallBudget) {
-    for (const sound::Controls& made : madeSounds()) {
-        const match::MatchResult r = match::matchSound(targetOf(made), {4000, 7, 2});
-        EXPECT_TRUE(r.exact) << made.pitch1 << ": distance " << r.distance;
-        EXPECT_EQ(match::heardAtStart(r.controls), match::heardAtStart(made));
-        EXPECT_LE(r.renders, 4000);
-    }
+    return two;
 }
 
 TEST(Search, GivesTheSameResultForTheSameSeedOnOneOrThreeThreads) {
-    sound::Controls made = madeSounds()[1];
+    sound::Controls made = madeSound();
     made.pitch1 = 220;
     made.play[2] = true;
     made.offsets[1] = -37;
@@ -53,13 +41,14 @@ TEST(Search, GivesTheSameResultForTheSameSeedOnOneOrThreeThreads) {
     EXPECT_EQ(one.controls, three.controls);
     EXPECT_EQ(one.distance, three.distance);
     EXPECT_EQ(one.renders, three.renders);
+    EXPECT_LE(one.renders, 600) << "the budget";
 }
 
 TEST(Search, ReportsProgressAndStopsWhenCancelledKeepingTheBestSoFar) {
     std::atomic<bool> cancel{false};
     std::vector<match::MatchProgress> seen;
     const match::MatchResult r = match::matchSound(
-        targetOf(madeSounds()[1]), {25000, 1, 2},
+        targetOf(madeSound()), {25000, 1, 2},
         [&](const match::MatchProgress& p) {
             seen.push_back(p);
             cancel = seen.size() == 3;

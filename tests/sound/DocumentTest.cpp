@@ -2,8 +2,10 @@
 // from 1 and whose random generator is away from its start, so that a reset or a lost state shows.
 #include "sound/Document.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 namespace tarmel::sound {
@@ -35,24 +37,37 @@ protected:
     std::vector<Change> changes_;
 };
 
-TEST_F(DocumentTest, ABoxChangedByAnyPathResetsTheOutputsAndKeepsTheNoise) {
-    // One box set on its own, as a click, a key or a screen reader does.
-    document_.set(id("o2m3_on"), 1, 7);
-    EXPECT_EQ(document_.state(), outputsReset(carried()));
-    ASSERT_EQ(changes_.size(), 1u);
-    EXPECT_EQ(changes_[0].kind, Change::Kind::Control);
-    EXPECT_EQ(changes_[0].control, id("o2m3_on"));
-    EXPECT_EQ(changes_[0].gesture, 7u);
-    EXPECT_TRUE(changes_[0].outputsReset);
-
-    // The controls as a whole, as undo, redo, random and mutate set them: a box cleared.
-    document_.open(document_.controls(), carried());
-    Controls undone = document_.controls();
+// Every path that changes a box, or asks for it, from a sound with every modulator on: a box set
+// on its own (as a click, a key or a screen reader does), the controls as a whole (as undo, redo,
+// random and mutate set them), reset, and a closed oscillator window, whose modulators go back to
+// their start.
+TEST_F(DocumentTest, EveryPathThatChangesABoxResetsTheOutputsAndKeepsTheNoise) {
+    Controls allOn;
+    for (auto& m : allOn.modulators) {
+        m = {true, 7, 12};
+    }
+    Controls undone = allOn;
     undone.modulators[7].on = false;
-    document_.setControls(undone, true);
-    EXPECT_EQ(document_.state(), outputsReset(carried()));
-    EXPECT_TRUE(changes_.back().fromHistory);
-    EXPECT_TRUE(changes_.back().outputsReset);
+    const std::vector<std::tuple<std::function<void()>, Change::Kind, bool>> cases{
+        {[&] { document_.set(id("o2m3_on"), 0, 7); }, Change::Kind::Control, false},
+        {[&] { document_.setControls(undone, true); }, Change::Kind::Whole, true},
+        {[&] { document_.resetOutputs(); }, Change::Kind::Outputs, false},
+        {[&] { document_.discardOscillator(2); }, Change::Kind::Whole, false}};
+    for (const auto& [change, kind, fromHistory] : cases) {
+        document_.open(allOn, carried());
+        change();
+        EXPECT_EQ(document_.state(), outputsReset(carried())) << changes_.size();
+        EXPECT_EQ(changes_.back().kind, kind) << changes_.size();
+        EXPECT_TRUE(changes_.back().outputsReset) << changes_.size();
+        EXPECT_EQ(changes_.back().fromHistory, fromHistory) << changes_.size();
+    }
+    EXPECT_EQ(changes_[1].control, id("o2m3_on"));
+    EXPECT_EQ(changes_[1].gesture, 7u);
+    const synth::ModulatorSetting start{false, 2, 2};
+    for (std::size_t k = 0; k < allOn.modulators.size(); ++k) {
+        const bool second = k >= 5 && k < 10;
+        EXPECT_EQ(document_.controls().modulators[k], second ? start : allOn.modulators[k]) << k;
+    }
 }
 
 TEST_F(DocumentTest, BarsPitchesAndPlayBoxesKeepTheOutputs) {
@@ -81,30 +96,6 @@ TEST_F(DocumentTest, AnOpenedFileBringsItsOwnStateEvenWithOtherBoxes) {
     EXPECT_EQ(document_.controls(), file);
     EXPECT_EQ(document_.state(), state);
     EXPECT_EQ(changes_.back().kind, Change::Kind::Opened);
-}
-
-TEST_F(DocumentTest, AClosedOscillatorWindowDiscardsItsModulatorsAndResetsTheOutputs) {
-    Controls c;
-    for (auto& m : c.modulators) {
-        m = {true, 7, 12};
-    }
-    document_.open(c, carried());
-    document_.discardOscillator(2);
-    const synth::ModulatorSetting start{false, 2, 2};
-    const synth::ModulatorSetting kept{true, 7, 12};
-    for (std::size_t k = 0; k < c.modulators.size(); ++k) {
-        const bool second = k >= 5 && k < 10;
-        EXPECT_EQ(document_.controls().modulators[k], second ? start : kept) << k;
-    }
-    EXPECT_EQ(document_.state(), outputsReset(carried()));
-    EXPECT_EQ(changes_.back().kind, Change::Kind::Whole);
-}
-
-TEST_F(DocumentTest, ResetSetsTheFifteenOutputsAndTellsSo) {
-    document_.resetOutputs();
-    EXPECT_EQ(document_.state(), outputsReset(carried()));
-    ASSERT_EQ(changes_.size(), 1u);
-    EXPECT_EQ(changes_[0].kind, Change::Kind::Outputs);
 }
 
 TEST_F(DocumentTest, ValuesOutsideAControlsRangeAreRefusedAndNothingIsTold) {
