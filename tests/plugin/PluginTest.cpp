@@ -84,25 +84,20 @@ struct Sequence {
     std::vector<Segment> segments;
 };
 
-// count notes from first on, two semitones apart, step frames apart, cut at cut.
-std::vector<Note> chord(uint64_t frame, int first, int count, uint64_t step, uint64_t cut) {
-    std::vector<Note> notes;
-    for (int i = 0; i < count; ++i) {
-        notes.push_back({frame + step * static_cast<uint64_t>(i), first + 2 * i, cut});
-    }
-    return notes;
-}
+// Block sizes in turn, and whether the host offers a worker (without one, run() computes).
+const std::vector<std::pair<std::vector<uint32_t>, bool>> kBlockPatterns{
+    {{64}, true}, {{1, 7, 512}, true}, {{4096}, true}, {{1000, 3, 257}, true}, {{300}, false}};
 
 std::vector<Sequence> sequences() {
-    std::vector<Note> nine = chord(3, 50, 8, 1, kNever);
-    nine[0].cut = 8000; // the ninth note takes the voice that started first
-    nine.push_back({8000, 70});
-    std::vector<Note> silenced = chord(100, 50, 3, 2000, 30000);
-    silenced.push_back({40000, 45, 60000});
-    // Controller 120 (all sound off) on channel 1, 123 (all notes off) on channel 5.
+    // Eight notes at once; the ninth takes the voice that started first.
+    const std::vector<Note> nine{{3, 50, 8000}, {4, 52}, {5, 54},  {6, 56},   {7, 58},
+                                 {8, 60},       {9, 62}, {10, 64}, {8000, 70}};
+    // Controller 123 (all notes off) on channel 5, then 120 (all sound off) on channel 1.
+    const std::vector<Note> silenced{
+        {100, 50, 30000}, {2100, 52, 30000}, {4100, 54, 30000}, {40000, 45, 60000}};
     const Midi silencers{{30000, {0xB4, 123, 0}}, {60000, {0xB0, 120, 0}}};
     return {
-        {"controls between notes",
+        {"ControlsBetweenNotes",
          {{{{"o1m1_on", 1, 1}, {"o1m1_mul", 3, 3}, {"o1m1_div", 4, 4}}, {{100, 60}}, 20000},
           {{{"play2", 1, 1}, {"offset2", 7, 7}, {"attack", 700, 700}, {"o2m3_on", 1, 1}},
            {{20005, 72}, {29000, 83}},
@@ -110,13 +105,13 @@ std::vector<Sequence> sequences() {
           {{{"play3", 1, 1}, {"o2m3_div", 16, 16}}, {{80000, 0}}, 60000}}},
         // Modulator 3 ends a note at 440 Hz near 0 (a whole number of its cycles): cleared,
         // its output goes back to 1 as in the program, or the next note would be silent.
-        {"a box cleared between notes",
+        {"ABoxClearedBetweenNotes",
          {{{{"o1m3_on", 1, 1}}, {{0, 69}}, 50000}, {{{"o1m3_on", 0, 0}}, {{50000, 69}}, 50000}}},
-        {"the ninth note steals the first of eight",
+        {"TheNinthNoteStealsTheFirstOfEight",
          {{{{"o1m2_on", 1, 1}, {"play2", 1, 1}, {"offset2", -170, -170}}, nine, 54000}}},
-        {"silencing controllers", {{{}, silenced, 85000, silencers}}},
+        {"SilencingControllers", {{{}, silenced, 85000, silencers}}},
         // Ports out of range, NaN or between integers; MIDI the plug-in must pass over.
-        {"bad input",
+        {"BadInput",
          {{{{"o1m2_on", 7, 1},
             {"o1m2_mul", -5, 2},
             {"attack", 99999, 1500},
@@ -141,11 +136,8 @@ void PrintTo(const Sequence& s, std::ostream* out) {
 
 class Sequences : public testing::TestWithParam<Sequence> {};
 
-INSTANTIATE_TEST_SUITE_P(All, Sequences, testing::ValuesIn(sequences()), [](const auto& info) {
-    std::string name = info.param.name;
-    std::ranges::replace(name, ' ', '_');
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(All, Sequences, testing::ValuesIn(sequences()),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
     std::vector<Played> played;
@@ -162,13 +154,7 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
     }
     synth::SynthState state;
     const std::vector<float> want = expected(played, total, state);
-    // Block sizes in turn, and whether the host offers a worker (without one, run() computes).
-    for (const auto& [blocks, worker] :
-         std::vector<std::pair<std::vector<uint32_t>, bool>>{{{64}, true},
-                                                             {{1, 7, 512}, true},
-                                                             {{4096}, true},
-                                                             {{1000, 3, 257}, true},
-                                                             {{300}, false}}) {
+    for (const auto& [blocks, worker] : kBlockPatterns) {
         Host host(44100, worker);
         std::vector<float> got;
         for (const Segment& s : GetParam().segments) {
