@@ -125,8 +125,10 @@ std::vector<float> Host::render(uint64_t frames, const std::vector<uint32_t>& bl
             lv2_atom_forge_frame_time(&forge_, std::max(it->first, rendered_) - rendered_);
             lv2_atom_forge_atom(&forge_, static_cast<uint32_t>(it->second.size()),
                                 map(LV2_MIDI__MidiEvent));
-            lv2_atom_forge_write(&forge_, it->second.data(),
-                                 static_cast<uint32_t>(it->second.size()));
+            if (!it->second.empty()) { // an empty message is an atom with no body
+                lv2_atom_forge_write(&forge_, it->second.data(),
+                                     static_cast<uint32_t>(it->second.size()));
+            }
         }
         lv2_atom_forge_pop(&forge_, &sequence);
         pending_.erase(pending_.begin(), end);
