@@ -73,8 +73,9 @@ struct FakeSystem : MidiInput::Port {
         std::unique_lock lock(mutex);
         present = std::move(outputs);
         const int before = seen.listings;
+        const MidiInput::Changed announce = changed;
         lock.unlock();
-        changed();
+        announce();
         return before;
     }
 
