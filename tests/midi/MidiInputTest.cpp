@@ -7,7 +7,6 @@
 #include <RtMidi.h>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
@@ -32,77 +31,65 @@ bool waitFor(const std::function<bool()>& done) {
     return done();
 }
 
-// A MIDI system whose outputs the test adds and removes, announcing each change as a port does.
-struct FakeSystem {
-    struct Port : MidiInput::Port {
-        explicit Port(FakeSystem& system) : system_(system) {}
-        Names outputs() override {
-            const std::lock_guard lock(system_.mutex);
-            ++system_.listings;
-            return system_.outputs;
-        }
-        bool connect(const std::string& output) override {
-            const std::lock_guard lock(system_.mutex);
-            if (system_.refuseOnce.erase(output) > 0) {
-                return false;
-            }
-            ++system_.connects[output];
-            return true;
-        }
-        FakeSystem& system_;
-    };
+// What the watcher did on the test's MIDI system: the outputs it connected (how often each),
+// the times it listed the outputs, and the lines it told the user.
+struct Seen {
+    std::map<std::string, int> connects;
+    int listings = 0;
+    Names notices;
+};
 
+// A MIDI system whose outputs the test sets, announcing each change as a port does.
+struct FakeSystem : MidiInput::Port {
+    Names outputs() override {
+        const std::lock_guard lock(mutex);
+        ++seen.listings;
+        return present;
+    }
+    bool connect(const std::string& output) override {
+        const std::lock_guard lock(mutex);
+        return refuseOnce.erase(output) == 0 && ++seen.connects[output] > 0;
+    }
+    // The watcher opens this system (it must outlive the watcher; the port given is a stand-in).
     MidiInput::Opener opener() {
         return [this](MidiInput::Heard, MidiInput::Changed announce) {
             const std::lock_guard lock(mutex);
             changed = std::move(announce);
-            return std::make_unique<Port>(*this);
+            return std::make_unique<Forward>(*this);
         };
     }
-    // Announces outputs now; returns the listings made before.
-    int set(Names now) {
-        MidiInput::Changed announce;
-        int before = 0;
-        {
+    MidiInput::Notice notice() {
+        return [this](const std::string& line) {
             const std::lock_guard lock(mutex);
-            outputs = std::move(now);
-            announce = changed;
-            before = listings;
-        }
+            seen.notices.push_back(line);
+        };
+    }
+    Seen now() {
+        const std::lock_guard lock(mutex);
+        return seen;
+    }
+    // Announces outputs now; returns the listings made before.
+    int set(Names outputs) {
+        std::unique_lock lock(mutex);
+        present = std::move(outputs);
+        const int before = seen.listings;
+        const MidiInput::Changed announce = changed;
+        lock.unlock();
         announce();
         return before;
     }
-    std::map<std::string, int> connectsNow() {
-        const std::lock_guard lock(mutex);
-        return connects;
-    }
-    int listingsNow() {
-        const std::lock_guard lock(mutex);
-        return listings;
-    }
 
+    struct Forward : MidiInput::Port {
+        explicit Forward(FakeSystem& s) : system(s) {}
+        Names outputs() override { return system.outputs(); }
+        bool connect(const std::string& output) override { return system.connect(output); }
+        FakeSystem& system;
+    };
     std::mutex mutex;
-    Names outputs;
+    Names present;
     std::set<std::string> refuseOnce;
-    std::map<std::string, int> connects;
-    int listings = 0;
+    Seen seen;
     MidiInput::Changed changed;
-};
-
-// The notices given, safe to read while the watcher runs.
-struct Notices {
-    MidiInput::Notice handler() {
-        return [this](const std::string& line) {
-            const std::lock_guard lock(mutex);
-            lines.push_back(line);
-        };
-    }
-    Names now() {
-        const std::lock_guard lock(mutex);
-        return lines;
-    }
-    std::mutex mutex;
-    Names lines;
 };
 
 const std::string kKeys = "keys:keys 128:0";
@@ -125,18 +112,17 @@ TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartAndNoOthers) {
     };
     for (const Case& c : cases) {
         FakeSystem system;
-        system.outputs = {kKeys, kDrums};
-        Notices notices;
+        system.present = {kKeys, kDrums};
         {
             const MidiInput input(
-                c.only, [](int16_t) {}, notices.handler(), system.opener());
+                c.only, [](int16_t) {}, system.notice(), system.opener());
             EXPECT_TRUE(waitFor([&] {
-                return system.connectsNow() == c.connected && notices.now() == c.notices &&
-                       system.listingsNow() > 0;
+                const Seen s = system.now();
+                return s.connects == c.connected && s.notices == c.notices && s.listings > 0;
             }));
         } // the watcher has ended: nothing more is connected or said
-        EXPECT_EQ(system.connects, c.connected) << testing::PrintToString(c.only);
-        EXPECT_EQ(notices.lines, c.notices) << testing::PrintToString(c.only);
+        EXPECT_EQ(system.seen.connects, c.connected) << testing::PrintToString(c.only);
+        EXPECT_EQ(system.seen.notices, c.notices) << testing::PrintToString(c.only);
     }
 }
 
@@ -144,24 +130,21 @@ TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartAndNoOthers) {
 // refused connection is tried again without an announcement.
 TEST(MidiInput, ConnectsOutputsAnnouncedLaterAndAgainWhenTheyComeBack) {
     FakeSystem system;
-    system.outputs = {kKeys};
+    system.present = {kKeys};
     system.refuseOnce = {kDrums};
-    Notices notices;
     const MidiInput input(
-        {"pads", "Drums"}, [](int16_t) {}, notices.handler(), system.opener());
-    ASSERT_TRUE(waitFor([&] { return notices.now().size() == 1; }));
+        {"pads", "Drums"}, [](int16_t) {}, system.notice(), system.opener());
+    ASSERT_TRUE(waitFor([&] { return system.now().notices.size() == 1; }));
     const std::string pads = "pads:pads 130:0";
     system.set({kKeys, pads});
-    EXPECT_TRUE(waitFor([&] { return system.connectsNow()[pads] == 1; }));
+    EXPECT_TRUE(waitFor([&] { return system.now().connects[pads] == 1; }));
     const int before = system.set({kKeys});
-    ASSERT_TRUE(waitFor([&] { return system.listingsNow() > before; })) << "pads seen gone";
+    ASSERT_TRUE(waitFor([&] { return system.now().listings > before; })) << "pads seen gone";
     system.set({kKeys, pads, kDrums});
-    EXPECT_TRUE(waitFor([&] {
-        const auto now = system.connectsNow();
-        return now.contains(pads) && now.at(pads) == 2 && now.contains(kDrums);
-    }));
-    EXPECT_EQ(system.connectsNow(), (std::map<std::string, int>{{pads, 2}, {kDrums, 1}}));
-    EXPECT_EQ(notices.now().size(), 1U);
+    const std::map<std::string, int> want{{pads, 2}, {kDrums, 1}};
+    EXPECT_TRUE(waitFor([&] { return system.now().connects == want; }));
+    EXPECT_EQ(system.now().connects, want);
+    EXPECT_EQ(system.now().notices.size(), 1U);
 }
 
 TEST(MidiInput, WithoutAMidiSystemOrWhenItRefusesSaysSoOnce) {
@@ -174,13 +157,13 @@ TEST(MidiInput, WithoutAMidiSystemOrWhenItRefusesSaysSoOnce) {
          },
          "no MIDI input: the JACK server refused the input port; the letter keys play as always"}};
     for (const auto& [opener, line] : cases) {
-        Notices notices;
+        FakeSystem system;
         {
             const MidiInput input(
-                {}, [](int16_t) {}, notices.handler(), opener);
-            EXPECT_TRUE(waitFor([&] { return !notices.now().empty(); }));
+                {}, [](int16_t) {}, system.notice(), opener);
+            EXPECT_TRUE(waitFor([&] { return !system.now().notices.empty(); }));
         }
-        EXPECT_EQ(notices.lines, Names{line});
+        EXPECT_EQ(system.seen.notices, Names{line});
     }
 }
 
@@ -189,15 +172,15 @@ TEST(MidiInput, WithoutAMidiSystemOrWhenItRefusesSaysSoOnce) {
 std::set<int16_t> pitchesHeardFromLaterSenders(RtMidi::Api api) {
     std::mutex mutex;
     std::set<int16_t> pitches;
-    Notices notices;
+    FakeSystem said; // only what the watcher says
     const MidiInput input(
         {"keys"},
         [&](int16_t pitch) {
             const std::lock_guard lock(mutex);
             pitches.insert(pitch);
         },
-        notices.handler());
-    EXPECT_TRUE(waitFor([&] { return notices.now().size() == 1; })) << "the port is not open";
+        said.notice());
+    EXPECT_TRUE(waitFor([&] { return said.now().notices.size() == 1; })) << "the port is not open";
     std::map<std::string, std::unique_ptr<RtMidiOut>> senders;
     for (const std::string name : {"drums", "keys"}) {
         senders[name] = std::make_unique<RtMidiOut>(api, name);

@@ -1,10 +1,11 @@
-// A small LV2 host on liblilv for the plug-in's tests: it loads the bundle by URI (LV2_PATH),
-// maps URIs, runs the worker's jobs at once as hosts do when rendering offline, sends MIDI at
-// chosen frames and runs blocks of chosen sizes, and saves and restores state through lilv.
+// A small LV2 host on liblilv for the plug-in's tests and benchmark: it loads the bundle by URI
+// (LV2_PATH), maps URIs, runs the worker's jobs, sends MIDI at chosen frames, runs blocks of
+// chosen sizes, and saves and restores state through lilv.
 #pragma once
 
 #include <cstdint>
 #include <lilv/lilv.h>
+#include <lv2/atom/forge.h>
 #include <lv2/urid/urid.h>
 #include <lv2/worker/worker.h>
 #include <map>
@@ -13,9 +14,7 @@
 
 namespace tarmel::plugin::test {
 
-inline constexpr const char* kPluginUri = "https://quorvane.org/lv2/tarmel";
-
-// The one lilv world of the test program, with every bundle of LV2_PATH loaded.
+// The one lilv world of the test program, with every bundle of LV2_PATH loaded, and the plug-in.
 LilvWorld* world();
 const LilvPlugin* plugin();
 
@@ -28,20 +27,20 @@ public:
     Host& operator=(const Host&) = delete;
 
     // Sets a control port by symbol (gain, or a control's table symbol).
-    void set(const std::string& symbol, float value);
-    float get(const std::string& symbol) const;
-    // A MIDI message to send at frame (counted from the first frame rendered by this host).
-    void send(uint64_t frame, std::vector<uint8_t> message);
-    void note(uint64_t frame, int note, int velocity = 100) {
-        send(frame, {0x90, static_cast<uint8_t>(note), static_cast<uint8_t>(velocity)});
+    void set(const std::string& symbol, float value) { controls_[index(symbol)] = value; }
+    // A MIDI message to send at frame (counted from the first frame rendered by this host; one
+    // already past is sent with the next block).
+    void send(uint64_t frame, std::vector<uint8_t> message) {
+        pending_.emplace(frame, std::move(message));
     }
+    void note(uint64_t frame, int note) { send(frame, {0x90, static_cast<uint8_t>(note), 100}); }
     // Runs blocks of the given sizes in turn until frames more frames are rendered; returns them.
     std::vector<float> render(uint64_t frames, const std::vector<uint32_t>& blocks);
 
-    // The state through lilv as a string, and back (nothing restored when the string is bad).
+    // The state through lilv as a string, and back (false when lilv cannot read the string).
     std::string saveState();
     bool restoreState(const std::string& text);
-    // Applies a preset of the bundle by its URI; false when lilv cannot load it.
+    // Applies a preset of the bundle, its port values included; false when lilv cannot load it.
     bool loadPreset(const std::string& uri);
 
     // Worker jobs wait until the block has run, as on a worker thread that is done before the
@@ -52,41 +51,34 @@ public:
     double lastRunSeconds() const { return lastRun_; }
     double lastRunCpuSeconds() const { return lastRunCpu_; }
     double lastWorkSeconds() const { return lastWork_; }
-
     // Called around every run() of the plug-in and around every worker job.
-    void (*onRun)(bool running) = nullptr;
-    void (*onWork)(bool working) = nullptr;
-
-    LV2_URID map(const char* uri);
-    const char* unmap(LV2_URID urid) const;
+    void (*onRun)(bool running) = [](bool) {};
+    void (*onWork)(bool working) = [](bool) {};
 
 private:
-    static LV2_Worker_Status schedule(LV2_Worker_Schedule_Handle handle, uint32_t size,
-                                      const void* data);
-    static LV2_Worker_Status respond(LV2_Worker_Respond_Handle handle, uint32_t size,
-                                     const void* data);
-    void runBlock(uint32_t frames, float* out);
+    static uint32_t index(const std::string& symbol);
+    LV2_URID map(const char* uri);
     LV2_Worker_Status work(uint32_t size, const void* data);
-    // Restores state (freed here) into the instance; false when there is none.
-    bool restore(LilvState* state);
+    bool restore(LilvState* state); // frees state
 
-    std::map<std::string, LV2_URID> ids_;
-    std::vector<std::string> uris_;
-    LV2_URID_Map map_{this, nullptr};
-    LV2_URID_Unmap unmap_{this, nullptr};
+    std::vector<std::string> uris_; // URID n is uris_[n - 1]
+    LV2_URID_Map map_{this,
+                      [](void* h, const char* uri) { return static_cast<Host*>(h)->map(uri); }};
+    LV2_URID_Unmap unmap_{this, [](void* h, LV2_URID id) {
+                              const auto& uris = static_cast<Host*>(h)->uris_;
+                              return id - 1 < uris.size() ? uris[id - 1].c_str() : nullptr;
+                          }};
     LV2_Worker_Schedule schedule_{this, nullptr};
-    LV2_Feature mapFeature_{}, unmapFeature_{}, scheduleFeature_{};
+    LV2_Feature features_[3]{};
     LilvInstance* instance_ = nullptr;
     const LV2_Worker_Interface* worker_ = nullptr;
     std::vector<float> controls_;      // one value for each port; control ports only used
     std::vector<uint64_t> midiBuffer_; // an atom sequence, 8-byte aligned
-    std::vector<float> block_;
+    LV2_Atom_Forge forge_{};
     std::multimap<uint64_t, std::vector<uint8_t>> pending_; // MIDI not yet sent, by frame
-    std::vector<std::vector<uint8_t>> responses_;
     std::vector<std::vector<uint8_t>> deferred_;
     double lastRun_ = 0, lastRunCpu_ = 0, lastWork_ = 0;
     uint64_t rendered_ = 0;
-    uint32_t midiEvent_ = 0, sequence_ = 0, chunk_ = 0, frameTime_ = 0;
     uint32_t audioPort_ = 0, midiPort_ = 0;
 };
 

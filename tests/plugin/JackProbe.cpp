@@ -2,6 +2,7 @@
 // the plug-in's audio output to its own input, sends one note-on (note 69) and records until it
 // hears the sound. Usage: tarmel-jack-probe CLIENT (the plug-in host's JACK client name). Exits 0
 // when the sound was heard within three seconds, 1 otherwise.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -13,36 +14,28 @@
 
 namespace {
 
-jack_port_t* midiOut = nullptr;
-jack_port_t* audioIn = nullptr;
+jack_port_t *midiOut = nullptr, *audioIn = nullptr;
 std::atomic<bool> connected{false}, sent{false};
 std::atomic<float> loudest{0.0f};
 
 int process(jack_nframes_t frames, void*) {
     void* midi = jack_port_get_buffer(midiOut, frames);
     jack_midi_clear_buffer(midi);
+    const jack_midi_data_t noteOn[] = {0x90, 69, 100};
     if (connected && !sent) {
-        const jack_midi_data_t noteOn[] = {0x90, 69, 100};
-        jack_midi_event_write(midi, 0, noteOn, sizeof noteOn);
-        sent = true;
+        sent = jack_midi_event_write(midi, 0, noteOn, sizeof noteOn) == 0;
     }
     const auto* in = static_cast<const float*>(jack_port_get_buffer(audioIn, frames));
-    float peak = loudest;
     for (jack_nframes_t i = 0; i < frames; ++i) {
-        peak = std::max(peak, std::abs(in[i]));
+        loudest = std::max(loudest.load(), std::abs(in[i]));
     }
-    loudest = peak;
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarmel-jack-probe CLIENT\n");
-        return 2;
-    }
-    const std::string target = argv[1];
+    const std::string target = argc == 2 ? argv[1] : "";
     jack_client_t* client = jack_client_open("tarmel-probe", JackNoStartServer, nullptr);
     if (client == nullptr) {
         std::fprintf(stderr, "tarmel-jack-probe: no JACK server is running\n");
@@ -54,7 +47,7 @@ int main(int argc, char** argv) {
     if (midiOut == nullptr || audioIn == nullptr || jack_activate(client) != 0 ||
         jack_connect(client, "tarmel-probe:midi_out", (target + ":midi_in").c_str()) != 0 ||
         jack_connect(client, (target + ":out").c_str(), "tarmel-probe:in") != 0) {
-        std::fprintf(stderr, "tarmel-jack-probe: cannot connect to %s\n", target.c_str());
+        std::fprintf(stderr, "tarmel-jack-probe: cannot connect to \"%s\"\n", target.c_str());
         jack_client_close(client);
         return 1;
     }
