@@ -88,6 +88,9 @@ TEST_F(ExplorerTest, UndoGivesBackEachEarlierSettingsFileAndRedoTheLaterOnes) {
         ASSERT_EQ(saved(), texts[i]) << "undo to step " << i;
     }
     EXPECT_FALSE(test::action(window_, "Undo")->isEnabled());
+    // Undoing a box is a change of a box: the outputs that random's sound moved are back at 1.
+    EXPECT_TRUE(std::ranges::all_of(files::parseSettings(saved(true), "saved").state.modOut,
+                                    [](double out) { return out == 1.0; }));
     for (std::size_t i = 1; i < texts.size(); ++i) {
         choose("Redo");
         ASSERT_EQ(saved(), texts[i]) << "redo to step " << i;

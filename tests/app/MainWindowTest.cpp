@@ -17,7 +17,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -80,14 +79,6 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedLayout) {
     QWidget* help = open("Cmdhelp", "Dialog");
     EXPECT_EQ(window_.windowTitle() + "|" + osc3->windowTitle() + "|" + help->windowTitle(),
               "Brennick  Tarmel1.0|Oscilator3|Tarmel Help");
-    QString buttons;
-    for (const char* name :
-         {"CmdReset", "Play", "Cmdstart", "Cmdstop", "CmdOsc2", "CmdOsc3", "Cmdhelp", "CmdExit"}) {
-        const auto* b = control<QAbstractButton>(name);
-        buttons += QStringLiteral("%1 %2,%3 ").arg(b->text()).arg(b->x()).arg(b->y());
-    }
-    EXPECT_EQ(buttons, "reset 216,16 generate 216,40 repeat 600,40 stop 600,80 Osc2 600,152 "
-                       "Osc3 600,176 Help 600,208 Exit 600,240 ");
     EXPECT_EQ(window_.size(), QSize(656, 272));
     EXPECT_EQ(control("Cmdstart")->geometry(), QRect(600, 40, 41, 33));
     EXPECT_EQ(control("sliderharmon(4)")->geometry(), QRect(336, 112, 17, 97));
@@ -278,48 +269,6 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     EXPECT_FALSE(window_.isVisible());
 }
 
-// Settings saved from an oscillator window's menu carry the next sound: a second program that
-// opens the file by a drop plays the same. A refused file changes nothing, and "reset" puts every
-// modulator output back to 1.
-TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndResetSetsTheOutputs) {
-    const QTemporaryDir dir;
-    const QString file = dir.filePath("a.tarmel");
-    setValue("VScroll1", 146);
-    setValue("VScroll3", -20);
-    setValue("Sliderattack", 300);
-    click("ChkFm(2)");
-    click("Check1(2)");
-    click("CmdOsc2");
-    click("ChkFm(2)", topLevel("FrmOsc2")); // the random modulator: the state matters
-    click("Play");
-    test::choose(*topLevel("FrmOsc2"), "Save settings…", {.file = file});
-    click("Play");
-
-    auto log = std::make_shared<test::SoundLog>();
-    app::MainWindow other(test::recordingOutputs(log));
-    other.load();
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(file)});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&other, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&other, &drop);
-    ui::child<QAbstractButton>(other, "Play")->click();
-    EXPECT_EQ(log->voices, log_->voices);
-
-    const files::Settings before = files::readSettings(file.toStdString());
-    const QStringList seen = test::answering(
-        [&] { window_.openSettings(QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel")); },
-        {.button = QMessageBox::Ok});
-    EXPECT_EQ(seen.size(), 1);
-    click("CmdReset");
-    files::Settings after = saved();
-    EXPECT_TRUE(std::ranges::all_of(after.state.modOut, [](double out) { return out == 1.0; }));
-    after.state = before.state; // the generation since the save moved the state on
-    EXPECT_EQ(after, before);
-}
-
 // The oscillator 2 window losing the focus sets the fifteen outputs back to 1; one of its controls
 // losing it does not, and no other window has the rule.
 TEST_F(MainWindowTest, TheOscillatorTwoWindowLosingTheFocusResetsTheOutputs) {
@@ -349,21 +298,25 @@ TEST_F(MainWindowTest, TheOscillatorTwoWindowLosingTheFocusResetsTheOutputs) {
     EXPECT_FALSE(allOne()) << "only the oscillator 2 window has the rule";
 }
 
-// With the random modulator on, every generation brings fresh noise; settings opened again go on
-// exactly as the program that saved them did, also when they put the state back to where the
-// sound the voices hold was computed from; and every tick of repeat plays the next generation.
-TEST_F(MainWindowTest, ReopenedSettingsAndRepeatContinueAsPlainGenerations) {
+// With the random modulator on, every generation brings fresh noise. Settings saved from an
+// oscillator window's menu carry the next sound: dropped on the window, they go on exactly as
+// plain generations from the saved state, also when they put the state back to where the sound
+// the voices hold was computed from; every tick of repeat plays the next one. A refused file
+// changes nothing, and "reset" puts every modulator output back to 1.
+TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) {
     const QTemporaryDir dir;
     const QString file = dir.filePath("a.tarmel");
     // The random modulator, at a pitch, multiplier and ratio where its sine stays positive for
     // the whole second (4 x 2 / 16 of a cycle): a negative argument would seed the generator
     // afresh, and every second would end in the same state.
     setValue("VScroll1", 4);
-    click("CmdOsc2");
-    setValue("sliderharmon(2)", 16, topLevel("FrmOsc2"));
-    click("ChkFm(2)", topLevel("FrmOsc2"));
+    setValue("Sliderattack", 300);
+    click("Check1(2)");
+    QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
+    setValue("sliderharmon(2)", 16, osc2);
+    click("ChkFm(2)", osc2);
     click("Play");
-    test::choose(window_, "Save settings…", {.file = file});
+    test::choose(*osc2, "Save settings…", {.file = file});
     const files::Settings settings = files::readSettings(file.toStdString());
 
     // The same settings computed plainly, one generation after another, from the saved state.
@@ -377,12 +330,20 @@ TEST_F(MainWindowTest, ReopenedSettingsAndRepeatContinueAsPlainGenerations) {
     ASSERT_NE(plain[0], plain[1]) << "the noise moves on";
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[0]);
-    window_.openSettings(file); // the state plain[0] was computed from, which the voices hold
+
+    // Dropped on the window, the file puts the state back to where plain[0] was computed from,
+    // which the voices hold.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &drop);
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[0]);
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[1]);
-
     takeEvents();
     click("Cmdstart");
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 1") >= 6; }));
@@ -390,6 +351,16 @@ TEST_F(MainWindowTest, ReopenedSettingsAndRepeatContinueAsPlainGenerations) {
     const auto writes = static_cast<std::size_t>(log_->count("write 1"));
     ASSERT_LT(writes + 1, plain.size());
     EXPECT_EQ(log_->voices[1], plain[writes + 1]) << "every write a generation, each the next one";
+
+    const QStringList seen = test::answering(
+        [&] { window_.openSettings(QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel")); },
+        {.button = QMessageBox::Ok});
+    EXPECT_EQ(seen.size(), 1);
+    click("CmdReset");
+    files::Settings after = saved();
+    EXPECT_TRUE(std::ranges::all_of(after.state.modOut, [](double out) { return out == 1.0; }));
+    after.state = settings.state; // the generations since the save moved the state on
+    EXPECT_EQ(after, settings);
 }
 
 // Each export choice writes its own wave; normalised, the loudest sample is at -1 dBFS
@@ -406,7 +377,6 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
     const std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>> cases{
         {{0, false}, heard(*log_, {true, false, true})},
         {{1, false}, voices[0]},
-        {{2, false}, voices[1]},
         {{3, false}, voices[2]},
         {{0, true}, heard(*log_, {true, false, true})},
         {{3, true}, voices[2]},
@@ -463,10 +433,11 @@ TEST_F(MainWindowTest, ExportDialogOpensOnTheLastChoiceAndNamesItsControls) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
-// "Copy render command" says what it copied, on the window whose menu was used, covering none of
-// its controls, and the message goes away by itself. The command, run, writes the very second the
-// window plays: the modulators of every window (the noise among them) and the play boxes.
-TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedAndWritesTheSoundPlayed) {
+// "Copy render command" copies the command for the sound now and says what it copied, on the
+// window whose menu was used, covering none of its controls; the message goes away by itself.
+// (The command's words are the sound's, checked in the sound tests; what tarmel-render makes of
+// them in the command line's tests.)
+TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
     QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
     for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
         activate(w);
@@ -492,24 +463,6 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedAndWritesTheSoundPlayed)
             EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
         }
     }
-    setValue("VScroll3", -40);
-    setValue("Sliderattack", 700);
-    setValue("sliderharmon(2)", 8, osc2);
-    click("ChkFm(2)", osc2);
-    click("ChkFm(2)");
-    click("Check1(0)");
-    click("Check1(1)");
-    click("Check1(2)");
-    click("Play");
-    test::choose(window_, "Copy render command");
-    QStringList words = QGuiApplication::clipboard()->text().split(' ');
-    const QTemporaryDir dir;
-    ASSERT_EQ(words.takeFirst(), "tarmel-render");
-    ASSERT_EQ(words.takeLast(), "sound.wav");
-    words << dir.filePath("copied.wav");
-    ASSERT_EQ(QProcess::execute(TARMEL_RENDER_PATH, words), 0) << words.join(' ');
-    EXPECT_EQ(files::readSoundFile(dir.filePath("copied.wav").toStdString()),
-              heard(*log_, {false, true, true}));
 }
 
 // A settings file that cannot be opened is described as what it is, with what to do about it.
