@@ -7,15 +7,6 @@
 #include "MainWindowFixture.h"
 #include "ui/Toast.h"
 
-#include <QAccessible>
-#include <QAccessibleValueInterface>
-#include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QMenu>
-#include <QScrollBar>
-#include <QSettings>
-#include <QStyle>
-#include <QToolTip>
 #include <cmath>
 
 namespace tarmel {

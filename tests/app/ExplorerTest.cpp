@@ -8,7 +8,6 @@
 #include "sound/Controls.h"
 #include "ui/Toast.h"
 
-#include <QtWidgets>
 #include <cstdlib>
 #include <fstream>
 

@@ -10,17 +10,6 @@
 #include "ui/ExportDialog.h"
 #include "ui/Toast.h"
 
-#include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <cmath>
 
 namespace tarmel {
@@ -42,17 +31,6 @@ std::vector<int16_t> expectedVoice(int v, std::array<int16_t, 3> pitch = {98, 98
     synth::generate(p, state, *waves);
     const auto& w = (*waves)[static_cast<std::size_t>(v)];
     return {w.begin(), w.begin() + audio::kVoiceFrames};
-}
-
-// The sound as heard: the voices played, summed and clamped to 16 bits.
-std::vector<int16_t> heard(const test::SoundLog& log, std::array<bool, 3> play) {
-    std::vector<int16_t> mix(audio::kVoiceFrames);
-    for (std::size_t n = 0; n < mix.size(); ++n) {
-        const int sum = (play[0] ? log.voices[0][n] : 0) + (play[1] ? log.voices[1][n] : 0) +
-                        (play[2] ? log.voices[2][n] : 0);
-        mix[n] = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
-    }
-    return mix;
 }
 
 class MainWindowTest : public test::MainWindowFixture {
@@ -375,10 +353,10 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
     click("Play");
     const auto voices = log_->voices;
     const std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>> cases{
-        {{0, false}, heard(*log_, {true, false, true})},
+        {{0, false}, log_->heard({true, false, true})},
         {{1, false}, voices[0]},
         {{3, false}, voices[2]},
-        {{0, true}, heard(*log_, {true, false, true})},
+        {{0, true}, log_->heard({true, false, true})},
         {{3, true}, voices[2]},
     };
     const double target = 32767 * std::pow(10.0, -1.0 / 20);

@@ -4,18 +4,6 @@
 #include "MainWindowFixture.h"
 #include "synth/Synthesizer.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QImageReader>
-#include <QLabel>
-#include <QMessageBox>
-#include <QScreen>
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QWheelEvent>
-
 namespace tarmel {
 namespace {
 
@@ -28,18 +16,13 @@ protected:
         return qobject_cast<SoundView*>(test::topLevel("SoundView"));
     }
 
-    // The min and max of each 100 samples of what the device got from the ticked voices, summed
-    // and clamped to 16 bits as the mixer does: worked out here from the recorded voices.
+    // The min and max of each 100 samples of what the device got from the ticked voices.
     std::vector<analysis::Column> heardColumns(std::array<bool, 3> play) const {
         std::vector<analysis::Column> columns(441, {INT16_MAX, INT16_MIN});
-        for (std::size_t n = 0; n < 44100; ++n) {
-            int sum = 0;
-            for (std::size_t v = 0; v < 3; ++v) {
-                sum += play[v] ? log_->voices[v][n] : 0;
-            }
-            const auto s = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
-            columns[n / 100] = {std::min(columns[n / 100].min, s),
-                                std::max(columns[n / 100].max, s)};
+        const std::vector<int16_t> heard = log_->heard(play);
+        for (std::size_t n = 0; n < heard.size(); ++n) {
+            columns[n / 100] = {std::min(columns[n / 100].min, heard[n]),
+                                std::max(columns[n / 100].max, heard[n])};
         }
         return columns;
     }

@@ -2,15 +2,8 @@
 // comes up meanwhile answered as the test says, the messages read.
 #pragma once
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>

@@ -7,10 +7,6 @@
 #include "app/MainWindow.h"
 #include "ui/Controls.h"
 
-#include <QAbstractButton>
-#include <QAbstractSlider>
-#include <QApplication>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
