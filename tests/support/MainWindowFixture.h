@@ -1,15 +1,12 @@
 // The start of every window test: the main window on the recording sound output, loaded, shown
-// and active; the program's other top-level windows found by name; and file dialogs answered.
+// and active; the program's other top-level windows and the controls found by name.
 #pragma once
 
+#include "Dialogs.h"
 #include "RecordingOutput.h"
 #include "app/MainWindow.h"
+#include "ui/Controls.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QTest>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -24,24 +21,33 @@ inline QWidget* topLevel(const char* name) {
     return it != all.end() ? *it : nullptr;
 }
 
-// Accepts file in a file dialog. selectFile alone leaves the name field as it is once that field
-// has the focus, which the offscreen platform gives it at a moment of its own: the dialog would
-// then return its default name, or nothing.
-inline void acceptFile(QFileDialog& dialog, const QString& file) {
-    dialog.selectFile(file);
-    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-        name->setText(file);
-    }
-    static_cast<QDialog&>(dialog).accept();
-}
-
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         window_.load();
         window_.show();
-        window_.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+        activate(&window_);
+    }
+    template <class T = QWidget> T* control(const QString& name, const QWidget* in = nullptr) {
+        return ui::child<T>(in != nullptr ? *in : window_, name);
+    }
+    void click(const QString& name, const QWidget* in = nullptr) {
+        QTest::mouseClick(control<QAbstractButton>(name, in), Qt::LeftButton);
+    }
+    void setValue(const QString& name, int value, const QWidget* in = nullptr) {
+        control<QAbstractSlider>(name, in)->setValue(value);
+    }
+    // The offscreen platform gives the activation back to no window after a dialog.
+    static void activate(QWidget* window) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    // Opens a secondary window by its button; the window, active.
+    QWidget* open(const char* button, const char* window) {
+        click(QLatin1String(button));
+        QWidget* w = topLevel(window);
+        EXPECT_TRUE(w != nullptr && QTest::qWaitForWindowActive(w)) << window;
+        return w;
     }
 
     std::shared_ptr<SoundLog> log_ = std::make_shared<SoundLog>();

@@ -22,6 +22,18 @@ struct SoundLog {
     // The next "open", "write" or "play" throws SoundError.
     std::string failNext;
 
+    // The sound as heard: the voices played, summed and clamped to 16 bits as the mixer does.
+    std::vector<int16_t> heard(std::array<bool, audio::kVoices> play) const {
+        std::vector<int16_t> mix(audio::kVoiceFrames);
+        for (std::size_t n = 0; n < mix.size(); ++n) {
+            int sum = 0;
+            for (std::size_t v = 0; v < play.size(); ++v) {
+                sum += play[v] ? voices[v][n] : 0;
+            }
+            mix[n] = static_cast<int16_t>(std::clamp(sum, -32768, 32767));
+        }
+        return mix;
+    }
     int count(const std::string& event) const {
         return static_cast<int>(std::count(events.begin(), events.end(), event));
     }
