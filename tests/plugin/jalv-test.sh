@@ -9,7 +9,8 @@ private_jack="$3"
 # A fixed name: JACK frees a dead server's registry entry (it holds eight) only for a server of
 # the same name. The tests that start servers run one at a time.
 export JACK_DEFAULT_SERVER="tarmel-test-jalv"
-client="tarmel-jalv-$$"
+# A fixed name too: JACK leaves a killed client's semaphore in /dev/shm under its name.
+client="tarmel-jalv"
 work=$(mktemp -d)
 pids=()
 cleanup() {
