@@ -78,23 +78,7 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
      "Opens the window of the five modulators of oscillator 3."},
     {"Cmdhelp", "Help", "Opens the help window."},
     {"CmdExit", "Exit", "Asks whether to end Tarmel."},
-    // The labels that only repeat what the controls' names say: the modulators' row numbers,
-    // "Multiply", "Divide", "Fm" beside the boxes, the pitch sliders' marks and captions, the
-    // envelope's ends.
-    {"Label1(0)", "", "", Decoration},
-    {"Label1(1)", "", "", Decoration},
-    {"Label1(2)", "", "", Decoration},
-    {"Label1(3)", "", "", Decoration},
-    {"Label1(4)", "", "", Decoration},
-    {"Label2(0)", "", "", Decoration},
-    {"Label2(1)", "", "", Decoration},
-    {"Label2(2)", "", "", Decoration},
-    {"Label2(3)", "", "", Decoration},
-    {"Label2(4)", "", "", Decoration},
-    {"Label2(5)", "", "", Decoration},
-    {"Label2(6)", "", "", Decoration},
-    {"Label2(7)", "", "", Decoration},
-    {"Label2(8)", "", "", Decoration},
+    // The envelope's ends only repeat what the slider's name says.
     {"Label4(0)", "", "", Decoration},
     {"Label4(1)", "", "", Decoration},
 });
@@ -102,7 +86,12 @@ constexpr std::array kMainVoices = std::to_array<Voice>({
 constexpr std::array kOscillatorVoices = std::to_array<Voice>({
     {"Label5", "", "The five modulators of this oscillator.", Heading, "ChkFm(0)"},
     {"Label3", "", "", Decoration},
-    // As on the main window: row numbers, "Multiply", "Divide", "Fm", the marks.
+});
+
+// The labels of every oscillator's window (the main window too) that only repeat what the
+// controls' names say: the modulators' row numbers, "Multiply", "Divide", "Fm" beside the boxes,
+// the pitch sliders' marks and captions.
+constexpr std::array kModulatorDecoration = std::to_array<Voice>({
     {"Label1(0)", "", "", Decoration},
     {"Label1(1)", "", "", Decoration},
     {"Label1(2)", "", "", Decoration},
@@ -135,9 +124,13 @@ const Voice* voiceOf(std::string_view window, std::string_view control) {
     } else if (window == helpWindowLayout().name) {
         voices = kHelpVoices;
     }
-    for (const Voice& v : voices) {
-        if (v.control == control) {
-            return &v;
+    for (const std::span<const Voice> table :
+         {voices, oscillator != 0 ? std::span<const Voice>(kModulatorDecoration)
+                                  : std::span<const Voice>()}) {
+        for (const Voice& v : table) {
+            if (v.control == control) {
+                return &v;
+            }
         }
     }
     return nullptr;
