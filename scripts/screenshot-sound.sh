@@ -5,32 +5,11 @@
 set -euo pipefail
 tarmel=$1
 out=$2
-for tool in Xvfb xdotool import; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install xvfb xdotool imagemagick)" >&2; exit 1; }
-done
-
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
-xvfb=$!
-app=
-config=$(mktemp -d)
-cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    rm -rf "$config"
-}
-trap cleanup EXIT
-export DISPLAY=$display XDG_CONFIG_HOME=$config
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-
-SDL_AUDIODRIVER=dummy "$tarmel" --no-midi --view &
-app=$!
-view=
-for _ in $(seq 100); do
-    view=$(xdotool search --onlyvisible --name '^Sound$' 2>/dev/null | head -n 1) && [ -n "$view" ] && break
-    sleep 0.1
-done
-[ -n "$view" ] || { echo "the Sound window did not appear" >&2; exit 1; }
+source "$(dirname "$0")/screen-session.sh"
+needs Xvfb xdotool import
+start_screen 1024x768
+start_tarmel "$tarmel" --no-midi --view
+view=$(window_named '^Sound$' "the Sound window")
 
 # The Sound window to the top left, oscillator 2's trace on (not heard), then "H" played in it,
 # with the main window's third modulator on.
