@@ -14,19 +14,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 // Times the calling thread went to sleep so far: each is a wake-up. (Being put aside for another
 // thread, an involuntary switch, depends on the machine's load and is not counted.)
 static long wakeUps() {
-    std::ifstream status("/proc/thread-self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("voluntary_ctxt_switches:")) {
-            return std::stol(line.substr(line.find(':') + 1));
-        }
-    }
-    return 0;
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
 }
 
 // The control of that name on the top-level window of that name.
@@ -34,8 +30,6 @@ template <class T> static T* control(const char* window, const QString& name) {
     const QWidgetList all = QApplication::topLevelWidgets();
     return (*std::ranges::find(all, QString(window), &QWidget::objectName))->findChild<T*>(name);
 }
-
-constexpr int kSettleMs = 1000;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -76,7 +70,7 @@ int main(int argc, char** argv) {
         int ticks = 0;
         std::clock_t start = 0; // CPU time of the whole process, all threads
         long switches = 0;
-        QTimer::singleShot(kSettleMs, &app, [&] {
+        QTimer::singleShot(1000, &app, [&] {
             QObject::connect(main.findChild<QTimer*>("Timer2"), &QTimer::timeout,
                              [&ticks] { ++ticks; });
             start = std::clock();

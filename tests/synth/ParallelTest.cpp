@@ -5,8 +5,10 @@
 
 #include "synth/Synthesizer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -15,25 +17,11 @@
 namespace tarmel::synth {
 namespace {
 
-// Three callers at once, each with its own job inside which chunks call again.
-TEST(Pool, EveryChunkRunsOnceForEveryCallerHoweverCallsNest) {
-    for (const int chunks : {0, 1, 2, 65}) {
-        std::vector<std::vector<std::atomic<int>>> runs(3);
-        std::vector<std::jthread> callers;
-        for (auto& counts : runs) {
-            counts = std::vector<std::atomic<int>>(static_cast<std::size_t>(chunks) * 3);
-            callers.emplace_back([&counts, chunks] {
-                runChunks(chunks, [&](int c) {
-                    runChunks(3, [&](int i) { ++counts[static_cast<std::size_t>(c * 3 + i)]; });
-                });
-            });
-        }
-        callers.clear();
-        for (const auto& counts : runs) {
-            for (const auto& n : counts) {
-                EXPECT_EQ(n.load(), 1) << chunks << " chunks";
-            }
-        }
+// Runs caller(0), caller(1) and caller(2) on three threads at once and waits for them.
+void threeCallers(const std::function<void(int)>& caller) {
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back(caller, t);
     }
 }
 
@@ -55,8 +43,11 @@ TEST(Pool, WorkStartedInsideAChunkStaysOnItsThread) {
     EXPECT_EQ(stray.load(), 0);
 }
 
-// Many modulators on and the random one among them, so the chunks' feeding order matters too.
-TEST(Pool, GenerationsFromSeveralThreadsAndFromInsideChunksEqualTheReference) {
+// Three callers at once, each generating once and once inside each chunk of a job of its own
+// (whose generation's chunks then nest): every chunk runs once, and every generation equals the
+// reference computed alone. Many modulators are on and the random one among them, so the
+// chunks' feeding order matters too.
+TEST(Pool, EveryChunkRunsOnceAndGenerationsFromSeveralThreadsEqualTheReference) {
     Parameters p{98, 110, 87, 250, {}};
     for (int k = 0; k < kModulators; ++k) {
         p.modulators[std::size_t(k)] = {true, int16_t(2 + k % 5), int16_t(2 + k % 3)};
@@ -64,8 +55,6 @@ TEST(Pool, GenerationsFromSeveralThreadsAndFromInsideChunksEqualTheReference) {
     SynthState expectedState;
     auto expected = std::make_unique<Waves>();
     generateReference(p, expectedState, *expected);
-
-    constexpr int kCallers = 3;
     std::atomic<int> wrong{0};
     const auto check = [&] {
         SynthState state;
@@ -73,15 +62,17 @@ TEST(Pool, GenerationsFromSeveralThreadsAndFromInsideChunksEqualTheReference) {
         generate(p, state, *waves);
         wrong += *waves == *expected && state == expectedState ? 0 : 1;
     };
-    std::vector<std::jthread> callers;
-    for (int t = 0; t < kCallers; ++t) {
-        callers.emplace_back([&] {
+    constexpr int kChunks = 5;
+    std::vector<std::atomic<int>> runs(3 * kChunks);
+    threeCallers([&](int t) {
+        check();
+        runChunks(kChunks, [&](int c) {
+            ++runs[std::size_t(t * kChunks + c)];
             check();
-            runChunks(3, [&](int) { check(); });
         });
-    }
-    callers.clear();
-    EXPECT_EQ(wrong.load(), 0) << "of " << kCallers * 4 << " generations";
+    });
+    EXPECT_TRUE(std::ranges::all_of(runs, [](const auto& n) { return n == 1; }));
+    EXPECT_EQ(wrong.load(), 0) << "of " << 3 * (kChunks + 1) << " generations";
 }
 
 } // namespace
