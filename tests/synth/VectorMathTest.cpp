@@ -1,6 +1,6 @@
 // The row functions of every instruction set this CPU runs against the C library's sin, cos and
 // tan: the fast generation's rounding margins assume errors below 2e-15 (sines, cosines) and 5e-15
-(tangents of sines), across every argument the synthesis can form and past the limit where the
+// (tangents of sines), across every argument the synthesis can form and past the limit where the
 // own sines hand over to SLEEF.
 #include "synth/fast/VectorMath.h"
 
