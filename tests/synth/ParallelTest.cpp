@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -16,14 +15,6 @@
 
 namespace tarmel::synth {
 namespace {
-
-// Runs caller(0), caller(1) and caller(2) on three threads at once and waits for them.
-void threeCallers(const std::function<void(int)>& caller) {
-    std::vector<std::jthread> threads;
-    for (int t = 0; t < 3; ++t) {
-        threads.emplace_back(caller, t);
-    }
-}
 
 // The chunk on the calling thread starts 16 slow chunks of its own, the other a short one: the
 // pool's thread, soon done, would help with the caller's if nested calls went to the pool.
@@ -64,13 +55,18 @@ TEST(Pool, EveryChunkRunsOnceAndGenerationsFromSeveralThreadsEqualTheReference) 
     };
     constexpr int kChunks = 5;
     std::vector<std::atomic<int>> runs(3 * kChunks);
-    threeCallers([&](int t) {
-        check();
-        runChunks(kChunks, [&](int c) {
-            ++runs[std::size_t(t * kChunks + c)];
-            check();
-        });
-    });
+    {
+        std::vector<std::jthread> callers;
+        for (int t = 0; t < 3; ++t) {
+            callers.emplace_back([&, t] {
+                check();
+                runChunks(kChunks, [&](int c) {
+                    ++runs[std::size_t(t * kChunks + c)];
+                    check();
+                });
+            });
+        }
+    }
     EXPECT_TRUE(std::ranges::all_of(runs, [](const auto& n) { return n == 1; }));
     EXPECT_EQ(wrong.load(), 0) << "of " << 3 * (kChunks + 1) << " generations";
 }

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace tarmel::synth {
@@ -16,38 +17,31 @@ namespace {
 constexpr double kTolerance = 2e-15;
 constexpr double kTangentTolerance = 5e-15;
 
-struct Sweep {
-    const char* what;
-    Argument argument;
-    int first; // sample numbers first, first + 1, ..., first + 255
-};
-
-// Arguments of the kinds the synthesis forms: the envelope's, a carrier's, the smallest and largest
-// phases (pitch1 F = +-32767, H = 32767, n up to 44100), a negative pitch, and two that pass the
-// own sines' limit of 1e10, one of them by a single sample.
-std::vector<Sweep> sweeps() {
-    const double q = 32767.0;
-    return {{"envelope", {PI, 88200.0, 1.0}, 0},
-            {"carrier 98", {TWO_PI * 98, 44100.0, 1.0}, 40000},
-            {"multiplied, largest", {TWO_PI * q, 44100.0, q}, 44101 - 256},
-            {"multiplied, negative pitch", {TWO_PI * -q, 44100.0, q}, 20000},
-            {"divided by H 1", {TWO_PI * q, 44100.0, 1.0}, 1000},
-            {"halved, H 32767", {PI * 294, 32767.0 * 44100, 1.0}, 44101 - 256},
-            {"crosses 1e10", {1e10 / 1000.5, 1.0, 1.0}, 1000 - 128},
-            {"far past 1e10", {3e11, 1.0, 1.0}, 1}};
-}
-
 TEST(VectorMath, SinesCosinesAndTangentsStayWithinTheMarginOfTheCLibrary) {
+    // Arguments of the kinds the synthesis forms, from sample first on: the envelope's, a
+    // carrier's, the smallest and largest phases (pitch1 F = +-32767, H = 32767, n up to 44100), a
+    // negative pitch, and two that pass the own sines' limit of 1e10, one of them by a single
+    // sample.
+    const double q = 32767.0;
+    const std::vector<std::tuple<const char*, Argument, int>> sweeps{
+        {"envelope", {PI, 88200.0, 1.0}, 0},
+        {"carrier 98", {TWO_PI * 98, 44100.0, 1.0}, 40000},
+        {"multiplied, largest", {TWO_PI * q, 44100.0, q}, 44101 - 256},
+        {"multiplied, negative pitch", {TWO_PI * -q, 44100.0, q}, 20000},
+        {"divided by H 1", {TWO_PI * q, 44100.0, 1.0}, 1000},
+        {"halved, H 32767", {PI * 294, 32767.0 * 44100, 1.0}, 44101 - 256},
+        {"crosses 1e10", {1e10 / 1000.5, 1.0, 1.0}, 1000 - 128},
+        {"far past 1e10", {3e11, 1.0, 1.0}, 1}};
     for (const VectorMath* math : supportedVectorMaths()) {
         SCOPED_TRACE(math->name);
         constexpr int kCount = 256;
         std::vector<double> s(kCount), c(kCount), s2(kCount), t(kCount);
-        for (const Sweep& w : sweeps()) {
-            SCOPED_TRACE(w.what);
-            math->sinAt(w.argument, w.first, kCount, nullptr, s.data());
-            math->sinCosAt(w.argument, w.first, kCount, s2.data(), c.data());
+        for (const auto& [what, argument, first] : sweeps) {
+            SCOPED_TRACE(what);
+            math->sinAt(argument, first, kCount, nullptr, s.data());
+            math->sinCosAt(argument, first, kCount, s2.data(), c.data());
             for (int i = 0; i < kCount; ++i) {
-                const double x = argumentAt(w.argument, w.first + i);
+                const double x = argumentAt(argument, first + i);
                 ASSERT_NEAR(s[std::size_t(i)], std::sin(x), kTolerance) << "x " << x;
                 ASSERT_NEAR(s2[std::size_t(i)], std::sin(x), kTolerance) << "x " << x;
                 ASSERT_NEAR(c[std::size_t(i)], std::cos(x), kTolerance) << "x " << x;
