@@ -15,9 +15,9 @@ using tarmel::plugin::test::Host;
 double worstRun = 0, worstCpu = 0;
 
 void report(benchmark::State& state, Host& host) {
-    state.SetIterationTime(host.lastRunSeconds());
-    worstRun = std::max(worstRun, host.lastRunSeconds());
-    worstCpu = std::max(worstCpu, host.lastRunCpuSeconds());
+    state.SetIterationTime(host.lastRun);
+    worstRun = std::max(worstRun, host.lastRun);
+    worstCpu = std::max(worstCpu, host.lastRunCpu);
     state.counters["worst_us"] = worstRun * 1e6;
     state.counters["worst_cpu_us"] = worstCpu * 1e6;
 }
@@ -66,7 +66,7 @@ void BM_WorkerPerNote(benchmark::State& state) {
         host.note(frame, 60);
         host.render(64, {64});
         frame += 64;
-        state.SetIterationTime(host.lastWorkSeconds());
+        state.SetIterationTime(host.lastWork);
     }
 }
 
