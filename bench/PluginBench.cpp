@@ -23,35 +23,25 @@ void report(benchmark::State& state, Host& host) {
 }
 
 // run() per block: idle, with that many voices sounding (started again, untimed, before their
-// second ends), or with a note arriving in every block.
+// second ends; their seconds are computed after that block), or with a note arriving in every
+// block.
 void BM_Run(benchmark::State& state, int voices, bool noteEachBlock) {
     Host host;
     host.deferWork = true;
     const auto block = static_cast<uint32_t>(state.range(0));
-    uint64_t frame = 0;
-    const auto render = [&] {
-        host.render(block, {block});
-        frame += block;
-    };
-    const auto sound = [&] {
-        for (int i = 0; i < voices; ++i) {
-            host.note(frame, 40 + i);
-        }
-    };
-    if (voices > 0) {
-        sound();
-        render(); // the voices' seconds are computed after this block
-    }
-    for (auto _ : state) {
-        if (voices > 0 && frame % 40000 < block) {
-            render();
-            sound();
-            render();
+    for (uint64_t frame = 0; auto _ : state) {
+        if (frame % 40000 < block) {
+            for (int i = 0; i < voices; ++i) {
+                host.note(frame, 40 + i);
+            }
+            host.render(block, {block});
+            frame += block;
         }
         if (noteEachBlock) {
             host.note(frame + block / 2, 60);
         }
-        render();
+        host.render(block, {block});
+        frame += block;
         report(state, host);
     }
 }

@@ -108,35 +108,52 @@ TEST(Ports, EachKindAsAHostReadsIt) {
 
 constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
 
-struct Played {
+// A control change: the symbol, the value sent to the port, and the value the plug-in must use.
+using Change = std::tuple<std::string, float, int>;
+using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
+struct Note {
     uint64_t frame;
     int note;
-    sound::Controls controls; // pitch 1 is set from the note
-    uint64_t cut = kNever;    // where the voice is silenced or stolen
+    uint64_t cut = kNever; // where the voice is silenced or stolen
+};
+struct Segment {
+    std::vector<Change> changes; // made before the segment
+    std::vector<Note> notes;     // frames from the start of the sequence
+    uint64_t frames;
+    Midi midi{}; // other messages
 };
 
 // What the plug-in must put out, computed without it: each note's second from the synth library's
 // straightforward reference computation at 440 * 2^((note - 69) / 12) Hz rounded, mixed as heard,
-// divided by 32768 and laid at its frame. The notes go in order, from state (left where the last
-// one leaves it) and the controls before the first note: as in the program, a modulator box
-// changed since the note before sets the fifteen outputs back to 1.
-std::vector<float> expected(const std::vector<Played>& notes, uint64_t frames,
-                            synth::SynthState& state, sound::Controls before = {}) {
+// divided by 32768 and laid at its frame until its cut. The notes go in order, from state and the
+// controls c, each segment's changes made before it: as in the program, a modulator box changed
+// since the note before sets the fifteen outputs back to 1.
+std::vector<float> expected(const std::vector<Segment>& segments, synth::SynthState state = {},
+                            sound::Controls c = sound::startControls()) {
+    uint64_t frames = 0;
+    for (const Segment& s : segments) {
+        frames += s.frames;
+    }
     std::vector<float> out(frames, 0.0f);
     synth::Waves waves{};
-    for (const Played& p : notes) {
-        sound::Controls c = p.controls;
-        for (std::size_t k = 0; k < c.modulators.size(); ++k) {
-            if (c.modulators[k].on != before.modulators[k].on) {
+    sound::Controls before = c;
+    for (const Segment& s : segments) {
+        for (const auto& [symbol, sent, used] : s.changes) {
+            sound::findSymbol(symbol)->set(c, used);
+        }
+        for (const Note& n : s.notes) {
+            const auto on = &synth::ModulatorSetting::on;
+            if (!std::ranges::equal(c.modulators, before.modulators, {}, on, on)) {
                 state.setFifteenOutputs();
             }
-        }
-        before = c;
-        c.pitch1 = static_cast<int16_t>(std::lround(440.0 * std::pow(2.0, (p.note - 69) / 12.0)));
-        synth::generateReference(sound::parametersOf(c), state, waves);
-        const std::vector<int16_t> heard = synth::heardMix(waves, c.play);
-        for (uint64_t i = 0; i < heard.size() && p.frame + i < std::min(frames, p.cut); ++i) {
-            out[p.frame + i] += static_cast<float>(heard[i]) / 32768.0f;
+            before = c;
+            c.pitch1 =
+                static_cast<int16_t>(std::lround(440.0 * std::pow(2.0, (n.note - 69) / 12.0)));
+            synth::generateReference(sound::parametersOf(c), state, waves);
+            const std::vector<int16_t> heard = synth::heardMix(waves, c.play);
+            for (uint64_t i = 0; i < heard.size() && n.frame + i < std::min(frames, n.cut); ++i) {
+                out[n.frame + i] += static_cast<float>(heard[i]) / 32768.0f;
+            }
         }
     }
     return out;
@@ -150,20 +167,6 @@ std::string firstDifference(const std::vector<float>& got, const std::vector<flo
                                  std::to_string(*g) + " instead of " + std::to_string(*w);
 }
 
-// A control change: the symbol, the value sent to the port, and the value the plug-in must use.
-using Change = std::tuple<std::string, float, int>;
-using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
-struct Note {
-    uint64_t frame;
-    int note;
-    uint64_t cut = kNever;
-};
-struct Segment {
-    std::vector<Change> changes; // made before the segment
-    std::vector<Note> notes;     // frames from the start of the sequence
-    uint64_t frames;
-    Midi midi{}; // other messages
-};
 struct Sequence {
     std::string name;
     std::vector<Segment> segments;
@@ -231,20 +234,7 @@ int threadCount() {
 // The hosts of every block pattern run the sequence at once, each on a thread of its own: every
 // instance keeps its own state, and the plug-in is safe to run side by side.
 TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
-    std::vector<Played> played;
-    sound::Controls controls = sound::startControls();
-    uint64_t total = 0;
-    for (const Segment& s : GetParam().segments) {
-        for (const auto& [symbol, sent, used] : s.changes) {
-            sound::findSymbol(symbol)->set(controls, used);
-        }
-        for (const Note& n : s.notes) {
-            played.push_back({n.frame, n.note, controls, n.cut});
-        }
-        total += s.frames;
-    }
-    synth::SynthState state;
-    const std::vector<float> want = expected(played, total, state);
+    const std::vector<float> want = expected(GetParam().segments);
     const int threadsBefore = threadCount();
     std::vector<std::unique_ptr<Host>> hosts; // set up one at a time
     for (const auto& [blocks, worker] : kBlockPatterns) {
@@ -299,10 +289,8 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
 // sound at 440 Hz strays by 0.0002 so; a pitch 0.02 % off, a shift by a frame, a converter that
 // holds each sample or a gain not in decibels strays by more).
 TEST(Plugin, OtherRatesKeepLengthAndPitchAndGainScalesInDecibels) {
-    sound::Controls c = sound::startControls();
-    c.attack = 1500; // rises from silence to full: the last frame is loud
-    synth::SynthState state;
-    const std::vector<float> reference = expected({{0, 69, c}}, 44101, state); // silence after
+    // Rising from silence to full: the last frame is loud; silence after.
+    const std::vector<float> reference = expected({{{{"attack", 1500, 1500}}, {{0, 69}}, 44101}});
     for (double rate : {48000.0, 96000.0}) {
         Host host(rate);
         host.set("attack", 1500);
@@ -328,14 +316,10 @@ TEST(Plugin, OtherRatesKeepLengthAndPitchAndGainScalesInDecibels) {
 TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
     Host first, second, fresh, spoiled;
     for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        for (const char* symbol : {"o2m3_on", "play2", "o1m3_on"}) {
-            h->set(symbol, 1);
-        }
-        h->set("offset2", 31);
+        h->set("o2m3_on", 1);
+        h->set("play2", 1);
     }
-    for (int i = 0; i < 3; ++i) {
-        first.note(static_cast<uint64_t>(i) * 100, 50 + i);
-    }
+    first.note(0, 50);
     first.render(1000, {256});
     const std::string saved = first.saveState();
     ASSERT_NE(saved.find("random"), std::string::npos) << saved;
@@ -364,8 +348,7 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
         const std::string stem = uri.substr(uri.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
-        synth::SynthState state = file.state;
-        const std::vector<float> want = expected({{0, 69, file}}, 44100, state, file);
+        const std::vector<float> want = expected({{{}, {{0, 69}}, 44100}}, file.state, file);
         Host host;
         ASSERT_TRUE(host.loadPreset(uri)) << uri;
         host.note(0, 69);
