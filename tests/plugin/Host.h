@@ -59,7 +59,7 @@ public:
         const LV2_Feature* features[] = {&features_[0], &features_[1],
                                          worker ? &features_[2] : nullptr, nullptr};
         lv2_atom_forge_init(&forge_, &map_);
-        midiEvent_ = map(LV2_MIDI__MidiEvent);
+        midiEvent_ = map_.map(this, LV2_MIDI__MidiEvent);
         instance_ = lilv_plugin_instantiate(plugin(), rate, features);
         if (instance_ == nullptr) {
             throw std::runtime_error("the plug-in could not be instantiated");
@@ -164,15 +164,6 @@ public:
     void (*onWork)(bool working) = [](bool) {};
 
 private:
-    LV2_URID map(const char* uri) {
-        const auto found = std::ranges::find(uris_, uri);
-        if (found == uris_.end()) {
-            uris_.emplace_back(uri);
-            return static_cast<LV2_URID>(uris_.size());
-        }
-        return static_cast<LV2_URID>(found - uris_.begin() + 1);
-    }
-
     LV2_Worker_Status work(uint32_t size, const void* data) {
         onWork(true);
         const double start = seconds(CLOCK_MONOTONIC);
@@ -200,12 +191,16 @@ private:
         return state != nullptr;
     }
 
-    std::vector<std::string> uris_; // URID n is uris_[n - 1]
-    LV2_URID_Map map_{this,
-                      [](void* h, const char* uri) { return static_cast<Host*>(h)->map(uri); }};
+    std::map<std::string, LV2_URID> urids_; // numbered from 1 in the order first asked for
+    LV2_URID_Map map_{this, [](void* h, const char* uri) {
+                          auto& urids = static_cast<Host*>(h)->urids_;
+                          return urids.emplace(uri, urids.size() + 1).first->second;
+                      }};
     LV2_URID_Unmap unmap_{this, [](void* h, LV2_URID id) {
-                              const auto& uris = static_cast<Host*>(h)->uris_;
-                              return id - 1 < uris.size() ? uris[id - 1].c_str() : nullptr;
+                              const auto& urids = static_cast<Host*>(h)->urids_;
+                              const auto found = std::ranges::find_if(
+                                  urids, [id](const auto& u) { return u.second == id; });
+                              return found != urids.end() ? found->first.c_str() : nullptr;
                           }};
     LV2_Worker_Schedule schedule_{this, [](void* handle, uint32_t size, const void* data) {
                                       auto& host = *static_cast<Host*>(handle);

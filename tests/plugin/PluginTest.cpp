@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -106,15 +105,13 @@ TEST(Ports, EachKindAsAHostReadsIt) {
     }
 }
 
-constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
-
 // A control change: the symbol, the value sent to the port, and the value the plug-in must use.
 using Change = std::tuple<std::string, float, int>;
 using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
 struct Note {
     uint64_t frame;
     int note;
-    uint64_t cut = kNever; // where the voice is silenced or stolen
+    uint64_t cut = UINT64_MAX; // where the voice is silenced or stolen
 };
 struct Segment {
     std::vector<Change> changes; // made before the segment
@@ -341,16 +338,16 @@ TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
 // Every preset the bundle relates to the plug-in, one for each file of the folder, applied
 // through lilv (its port values and its carried state), plays note 69 as its file does.
 TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
-    LilvNode* presetClass = lilv_new_uri(world(), "http://lv2plug.in/ns/ext/presets#Preset");
-    LilvNodes* presets = lilv_plugin_get_related(plugin(), presetClass);
+    LilvNodes* presets =
+        lilv_plugin_get_related(plugin(), uri("http://lv2plug.in/ns/ext/presets#Preset").get());
     LILV_FOREACH(nodes, i, presets) {
-        const std::string uri = lilv_node_as_uri(lilv_nodes_get(presets, i));
-        const std::string stem = uri.substr(uri.rfind('/') + 1);
+        const std::string preset = lilv_node_as_uri(lilv_nodes_get(presets, i));
+        const std::string stem = preset.substr(preset.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
         const std::vector<float> want = expected({{{}, {{0, 69}}, 44100}}, file.state, file);
         Host host;
-        ASSERT_TRUE(host.loadPreset(uri)) << uri;
+        ASSERT_TRUE(host.loadPreset(preset)) << preset;
         host.note(0, 69);
         const std::vector<float> got = host.render(44100, {1024});
         EXPECT_TRUE(std::ranges::any_of(got, [](float s) { return s != 0.0f; })) << stem;
@@ -359,7 +356,6 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
     EXPECT_EQ(lilv_nodes_size(presets),
               std::distance(std::filesystem::directory_iterator(TARMEL_PRESETS_DIR), {}));
     lilv_nodes_free(presets);
-    lilv_node_free(presetClass);
 }
 
 } // namespace
