@@ -156,9 +156,9 @@ public:
     // Worker jobs wait until the block has run, as on a worker thread that is done before the
     // next block (live); otherwise they run at once, inside run() (offline).
     bool deferWork = false;
-    // How long the last run() and the last worker job took, in seconds; and the processor time
-    // the last run() used, without the time other threads took from it.
-    double lastRun = 0, lastRunCpu = 0, lastWork = 0;
+    // How long the last run() took, in seconds, and the processor time it used, without the time
+    // other threads took from it.
+    double lastRun = 0, lastRunCpu = 0;
     // Called around every run() of the plug-in and around every worker job.
     void (*onRun)(bool running) = [](bool) {};
     void (*onWork)(bool working) = [](bool) {};
@@ -166,12 +166,10 @@ public:
 private:
     LV2_Worker_Status work(uint32_t size, const void* data) {
         onWork(true);
-        const double start = seconds(CLOCK_MONOTONIC);
         // The plug-in sends no responses: one would be refused.
         const LV2_Worker_Status status = worker_->work(
             lilv_instance_get_handle(instance_),
             [](void*, uint32_t, const void*) { return LV2_WORKER_ERR_UNKNOWN; }, this, size, data);
-        lastWork = seconds(CLOCK_MONOTONIC) - start;
         onWork(false);
         return status;
     }
