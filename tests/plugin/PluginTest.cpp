@@ -1,57 +1,148 @@
-// The plug-in in a host: sequences of notes and control changes against the reference rendering,
-// sample for sample at 44100 Hz and in blocks of several sizes; eight voices and stealing; the
-// silencing controllers; bad input; two instances at once; gain; other rates; state and presets
-// through lilv.
+// The plug-in in a host: its ports as a host reads them; sequences of notes and control changes
+// against the reference rendering, sample for sample at 44100 Hz, in blocks of several sizes and in
+// instances side by side on threads of their own, with run() allocating nothing and no thread
+// started; eight voices and stealing; the silencing controllers; bad input; gain and other rates;
+// state and presets through lilv.
 #include "files/Settings.h"
 #include "sound/Controls.h"
 #include "synth/Synthesizer.h"
 #include "tests/plugin/Host.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
+// Every malloc of this program (C++'s new included) goes through this counter, which counts on a
+// thread only while it is inside the plug-in's run() and not in a worker job there (the test host
+// runs jobs inside run(), as freewheeling hosts do; a job may allocate). The sanitizer build keeps
+// its own allocator: there nothing is counted.
+static thread_local bool counting = false;
+static std::atomic<long> allocations{0};
+#if !defined(__SANITIZE_ADDRESS__)
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* malloc(std::size_t size) {
+    if (counting) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    }
+    return __libc_malloc(size);
+}
+#endif
+
 namespace tarmel::plugin::test {
 namespace {
 
-constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
+using Node = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
+Node uri(const std::string& text) {
+    return {lilv_new_uri(world(), text.c_str()), lilv_node_free};
+}
+// The text of node, which is then freed ("" for none).
+std::string text(LilvNode* node) {
+    std::string t = node != nullptr ? lilv_node_as_string(node) : "";
+    lilv_node_free(node);
+    return t;
+}
 
-struct Played {
+// What a host shows of a port: "name, minimum to maximum, default, kinds, unit, group's name".
+std::string describe(const std::string& symbol) {
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(
+        plugin(), Node(lilv_new_string(world(), symbol.c_str()), lilv_node_free).get());
+    if (port == nullptr) {
+        return "none";
+    }
+    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+    lilv_port_get_range(plugin(), port, &def, &min, &max);
+    std::string d = text(lilv_port_get_name(plugin(), port)) + ", " + text(min) + " to " +
+                    text(max) + ", " + text(def);
+    const std::string lv2 = "http://lv2plug.in/ns/lv2core#";
+    for (const std::string property : {"integer", "toggled"}) {
+        d += lilv_port_has_property(plugin(), port, uri(lv2 + property).get()) ? ", " + property
+                                                                               : "";
+    }
+    const auto get = [&](const char* predicate) {
+        return text(lilv_port_get(plugin(), port, uri(predicate).get()));
+    };
+    const std::string unit = get("http://lv2plug.in/ns/extensions/units#unit");
+    d += unit.empty() ? "" : ", " + unit.substr(unit.rfind('#') + 1);
+    const std::string group = get("http://lv2plug.in/ns/ext/port-groups#group");
+    return group.empty() ? d
+                         : d + ", " +
+                               text(lilv_world_get(world(), uri(group).get(),
+                                                   uri(lv2 + "name").get(), nullptr));
+}
+
+// A port of each kind, worked by hand.
+TEST(Ports, EachKindAsAHostReadsIt) {
+    EXPECT_EQ(lilv_plugin_get_num_ports(plugin()), 54u); // MIDI, audio, gain and 51 controls
+    const std::vector<std::pair<std::string, std::string>> want{
+        {"pitch", "none"},
+        {"o2m3_mul",
+         "Multiply, modulator 3 of oscillator 2, 0.0 to 10.0, 2.0, integer, Oscillator 2"},
+        {"o1m2_mul",
+         "Multiply, modulator 2 of oscillator 1, 2.0 to 10.0, 2.0, integer, Oscillator 1"},
+        {"o3m5_div",
+         "Divide, modulator 5 of oscillator 3, 2.0 to 16.0, 2.0, integer, Oscillator 3"},
+        {"o3m1_on", "Modulator 1 of oscillator 3, 0.0 to 1.0, 0.0, toggled, Oscillator 3"},
+        {"offset3", "Oscillator 3 pitch offset, -170.0 to 170.0, 0.0, integer, hz, Oscillator 3"},
+        {"play1", "Play oscillator 1, 0.0 to 1.0, 1.0, toggled, Oscillator 1"},
+        {"attack", "Envelope, decay to attack, 0.0 to 1500.0, 0.0, integer"},
+        {"gain", "Gain, -60.0 to 30.0, 0.0, db"},
+    };
+    for (const auto& [symbol, description] : want) {
+        EXPECT_EQ(describe(symbol), description) << symbol;
+    }
+}
+
+// A control change: the symbol, the value sent to the port, and the value the plug-in must use.
+using Change = std::tuple<std::string, float, int>;
+using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
+struct Note {
     uint64_t frame;
     int note;
-    sound::Controls controls; // pitch 1 is set from the note
-    uint64_t cut = kNever;    // where the voice is silenced or stolen
+    uint64_t cut = UINT64_MAX; // where the voice is silenced or stolen
+};
+struct Segment {
+    std::vector<Change> changes; // made before the segment
+    std::vector<Note> notes;     // frames from the start of the sequence
+    uint64_t until;              // the frame the segment ends at
+    Midi midi{};                 // other messages
 };
 
 // What the plug-in must put out, computed without it: each note's second from the synth library's
 // straightforward reference computation at 440 * 2^((note - 69) / 12) Hz rounded, mixed as heard,
-// divided by 32768 and laid at its frame. The notes go in order, from state (left where the last
-// one leaves it) and the controls before the first note: as in the program, a modulator box
-// changed since the note before sets the fifteen outputs back to 1.
-std::vector<float> expected(const std::vector<Played>& notes, uint64_t frames,
-                            synth::SynthState& state, sound::Controls before = {}) {
+// divided by 32768 and laid at its frame until its cut. The notes go in order, from state and the
+// controls c, each segment's changes made before it: as in the program, a modulator box changed
+// since the note before sets the fifteen outputs back to 1.
+std::vector<float> expected(const std::vector<Segment>& segments, synth::SynthState state = {},
+                            sound::Controls c = sound::startControls()) {
+    const uint64_t frames = segments.back().until;
     std::vector<float> out(frames, 0.0f);
     synth::Waves waves{};
-    for (const Played& p : notes) {
-        sound::Controls c = p.controls;
-        for (std::size_t k = 0; k < c.modulators.size(); ++k) {
-            if (c.modulators[k].on != before.modulators[k].on) {
+    sound::Controls before = c;
+    for (const Segment& s : segments) {
+        for (const auto& [symbol, sent, used] : s.changes) {
+            sound::findSymbol(symbol)->set(c, used);
+        }
+        for (const Note& n : s.notes) {
+            const auto on = &synth::ModulatorSetting::on;
+            if (!std::ranges::equal(c.modulators, before.modulators, {}, on, on)) {
                 state.setFifteenOutputs();
             }
-        }
-        before = c;
-        c.pitch1 = static_cast<int16_t>(std::lround(440.0 * std::pow(2.0, (p.note - 69) / 12.0)));
-        synth::generateReference(sound::parametersOf(c), state, waves);
-        const std::vector<int16_t> heard = synth::heardMix(waves, c.play);
-        for (uint64_t i = 0; i < heard.size() && p.frame + i < std::min(frames, p.cut); ++i) {
-            out[p.frame + i] += static_cast<float>(heard[i]) / 32768.0f;
+            before = c;
+            c.pitch1 =
+                static_cast<int16_t>(std::lround(440.0 * std::pow(2.0, (n.note - 69) / 12.0)));
+            synth::generateReference(sound::parametersOf(c), state, waves);
+            const std::vector<int16_t> heard = synth::heardMix(waves, c.play);
+            for (uint64_t i = 0; i < heard.size() && n.frame + i < std::min(frames, n.cut); ++i) {
+                out[n.frame + i] += static_cast<float>(heard[i]) / 32768.0f;
+            }
         }
     }
     return out;
@@ -65,20 +156,6 @@ std::string firstDifference(const std::vector<float>& got, const std::vector<flo
                                  std::to_string(*g) + " instead of " + std::to_string(*w);
 }
 
-// A control change: the symbol, the value sent to the port, and the value the plug-in must use.
-using Change = std::tuple<std::string, float, int>;
-using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
-struct Note {
-    uint64_t frame;
-    int note;
-    uint64_t cut = kNever;
-};
-struct Segment {
-    std::vector<Change> changes; // made before the segment
-    std::vector<Note> notes;     // frames from the start of the sequence
-    uint64_t frames;
-    Midi midi{}; // other messages
-};
 struct Sequence {
     std::string name;
     std::vector<Segment> segments;
@@ -101,16 +178,17 @@ std::vector<Sequence> sequences() {
          {{{{"o1m1_on", 1, 1}, {"o1m1_mul", 3, 3}, {"o1m1_div", 4, 4}}, {{100, 60}}, 20000},
           {{{"play2", 1, 1}, {"offset2", 7, 7}, {"attack", 700, 700}, {"o2m3_on", 1, 1}},
            {{20005, 72}, {29000, 83}},
-           60000},
-          {{{"play3", 1, 1}, {"o2m3_div", 16, 16}}, {{80000, 0}}, 60000}}},
+           80000},
+          {{{"play3", 1, 1}, {"o2m3_div", 16, 16}}, {{80000, 0}}, 140000}}},
         // Modulator 3 ends a note at 440 Hz near 0 (a whole number of its cycles): cleared,
         // its output goes back to 1 as in the program, or the next note would be silent.
         {"ABoxClearedBetweenNotes",
-         {{{{"o1m3_on", 1, 1}}, {{0, 69}}, 50000}, {{{"o1m3_on", 0, 0}}, {{50000, 69}}, 50000}}},
+         {{{{"o1m3_on", 1, 1}}, {{0, 69}}, 50000}, {{{"o1m3_on", 0, 0}}, {{50000, 69}}, 100000}}},
         {"TheNinthNoteStealsTheFirstOfEight",
          {{{{"o1m2_on", 1, 1}, {"play2", 1, 1}, {"offset2", -170, -170}}, nine, 54000}}},
         {"SilencingControllers", {{{}, silenced, 85000, silencers}}},
-        // Ports out of range, NaN or between integers; MIDI the plug-in must pass over.
+        // Ports out of range, NaN or between integers; MIDI the plug-in must pass over (the
+        // note-ons it reads are midi::noteOn's, checked on their own in NotesTest).
         {"BadInput",
          {{{{"o1m2_on", 7, 1},
             {"o1m2_mul", -5, 2},
@@ -121,10 +199,8 @@ std::vector<Sequence> sequences() {
            {{5000, 83}, {9000, 0}},
            60000,
            {{10, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-            {20, {0x90, 69, 0}},
             {30, {0x90, 84, 100}},
             {40, {}},
-            {50, {0x90, 69, 100, 0}},
             {60, {0xB0, 121, 0}},
             {70, {0xB0, 120}}}}}},
     };
@@ -139,111 +215,77 @@ class Sequences : public testing::TestWithParam<Sequence> {};
 INSTANTIATE_TEST_SUITE_P(All, Sequences, testing::ValuesIn(sequences()),
                          [](const auto& info) { return info.param.name; });
 
-TEST_P(Sequences, AreExactAt44100InEveryBlockSize) {
-    std::vector<Played> played;
-    sound::Controls controls = sound::startControls();
-    uint64_t total = 0;
-    for (const Segment& s : GetParam().segments) {
-        for (const auto& [symbol, sent, used] : s.changes) {
-            sound::findSymbol(symbol)->set(controls, used);
-        }
-        for (const Note& n : s.notes) {
-            played.push_back({n.frame, n.note, controls, n.cut});
-        }
-        total += s.frames;
-    }
-    synth::SynthState state;
-    const std::vector<float> want = expected(played, total, state);
-    for (const auto& [blocks, worker] : kBlockPatterns) {
-        Host host(44100, worker);
-        std::vector<float> got;
-        for (const Segment& s : GetParam().segments) {
-            for (const auto& [symbol, sent, used] : s.changes) {
-                host.set(symbol, sent);
-            }
-            for (const Note& n : s.notes) {
-                host.note(n.frame, n.note);
-            }
-            for (const auto& [frame, message] : s.midi) {
-                host.send(frame, message);
-            }
-            const std::vector<float> part = host.render(s.frames, blocks);
-            got.insert(got.end(), part.begin(), part.end());
-        }
-        EXPECT_EQ(firstDifference(got, want), "")
-            << "blocks of " << blocks[0] << "...," << (worker ? "" : " no worker");
-    }
+int threadCount() {
+    return static_cast<int>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
 }
+// Nothing in this program leaves a thread running: the plug-in starts none.
+const int threadsAtStart = threadCount();
 
-TEST(Plugin, InstancesOnTwoThreadsKeepTheirOwnState) {
-    // Each instance computes its seconds inside its own run() on its own thread, at the same time.
-    std::vector<std::unique_ptr<Host>> hosts; // set up here: lilv is not for two threads at once
-    std::vector<std::vector<float>> want, got(2);
-    for (const auto& on : {std::vector<std::string>{"o2m3_on", "play2"}, {"o1m3_on", "o1m5_on"}}) {
-        hosts.push_back(std::make_unique<Host>());
-        sound::Controls c = sound::startControls();
-        for (const std::string& symbol : on) {
-            hosts.back()->set(symbol, 1);
-            sound::findSymbol(symbol)->set(c, 1);
+// The hosts of every block pattern run the sequence at once, each on a thread of its own: every
+// instance keeps its own state, and the plug-in is safe to run side by side.
+TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
+    const std::vector<float> want = expected(GetParam().segments);
+    std::vector<std::unique_ptr<Host>> hosts; // set up one at a time
+    for (const auto& [blocks, worker] : kBlockPatterns) {
+        hosts.push_back(std::make_unique<Host>(44100, worker));
+        if (worker) { // without one, run() computes the second itself and may allocate
+            hosts.back()->onRun = [](bool running) { counting = running; };
+            hosts.back()->onWork = [](bool working) { counting = !working; };
         }
-        std::vector<Played> notes;
-        for (int i = 0; i < 8; ++i) {
-            hosts.back()->note(static_cast<uint64_t>(i) * 2000, 48 + 4 * i);
-            notes.push_back({static_cast<uint64_t>(i) * 2000, 48 + 4 * i, c});
-        }
-        synth::SynthState state;
-        want.push_back(expected(notes, 60000, state));
     }
+    allocations = 0;
+    std::vector<std::vector<float>> got(hosts.size());
     std::vector<std::jthread> threads;
-    for (std::size_t t = 0; t < hosts.size(); ++t) {
-        threads.emplace_back([&, t] { got[t] = hosts[t]->render(60000, {256}); });
+    for (std::size_t h = 0; h < hosts.size(); ++h) {
+        threads.emplace_back([&, h] {
+            for (const Segment& s : GetParam().segments) {
+                for (const auto& [symbol, sent, used] : s.changes) {
+                    hosts[h]->set(symbol, sent);
+                }
+                for (const Note& n : s.notes) {
+                    hosts[h]->note(n.frame, n.note);
+                }
+                for (const auto& [frame, message] : s.midi) {
+                    hosts[h]->send(frame, message);
+                }
+                const std::vector<float> part =
+                    hosts[h]->render(s.until - got[h].size(), kBlockPatterns[h].first);
+                got[h].insert(got[h].end(), part.begin(), part.end());
+            }
+        });
     }
     threads.clear(); // joined
-    for (std::size_t t = 0; t < hosts.size(); ++t) {
-        EXPECT_EQ(firstDifference(got[t], want[t]), "") << "instance " << t;
+    for (std::size_t h = 0; h < hosts.size(); ++h) {
+        EXPECT_EQ(firstDifference(got[h], want), "") << "block pattern " << h;
     }
+    EXPECT_EQ(threadCount(), threadsAtStart) << "the plug-in started a thread";
+    EXPECT_EQ(allocations.load(), 0) << "run() allocated";
 }
 
-TEST(Plugin, GainScalesInDecibels) {
-    // +20 dB is ten times, -6.0206 dB half.
-    synth::SynthState state;
-    const std::vector<float> plain = expected({{0, 69, sound::startControls()}}, 44100, state);
-    for (const auto& [db, factor] : {std::pair{20.0f, 10.0}, {-6.0206f, 0.5}}) {
-        Host host;
-        host.set("gain", db);
-        host.note(0, 69);
-        const std::vector<float> got = host.render(44100, {256});
-        for (std::size_t i = 0; i < got.size(); i += 97) {
-            EXPECT_NEAR(got[i], plain[i] * factor, 1e-4 * std::abs(plain[i] * factor) + 1e-9)
-                << db << " dB, frame " << i;
-        }
-    }
-}
-
-// At other rates the second lasts a second of that rate and is the same sound: each frame lies
-// within 0.001 of the 44100 Hz second read at its time, between its two nearest samples (its
-// peak is 0.046; a smooth sound at 440 Hz strays by 0.0001 so; a pitch 0.02 % off, a shift by a
-// frame or a converter that holds each sample strays by more).
-TEST(Plugin, OtherRatesKeepLengthAndPitch) {
-    sound::Controls c = sound::startControls();
-    c.attack = 1500; // rises from silence to full: the last frame is loud
-    synth::SynthState state;
-    const std::vector<float> reference = expected({{0, 69, c}}, 44101, state); // silence after
+// At other rates the second lasts a second of that rate and is the same sound, here with a gain
+// of 6.0206 dB (twice as loud: 10^(6.0206 / 20) = 2): each frame lies within 0.002 of twice the
+// 44100 Hz second read at its time, between its two nearest samples (its peak is 0.092; a smooth
+// sound at 440 Hz strays by 0.0002 so; a pitch 0.02 % off, a shift by a frame, a converter that
+// holds each sample or a gain not in decibels strays by more).
+TEST(Plugin, OtherRatesKeepLengthAndPitchAndGainScalesInDecibels) {
+    // Rising from silence to full: the last frame is loud; silence after.
+    const std::vector<float> reference = expected({{{{"attack", 1500, 1500}}, {{0, 69}}, 44101}});
     for (double rate : {48000.0, 96000.0}) {
         Host host(rate);
         host.set("attack", 1500);
+        host.set("gain", 6.0206f);
         host.note(100, 69);
         const auto frames = static_cast<std::size_t>(rate);
         const std::vector<float> got = host.render(frames + 1000, {512});
         double worst = 0;
-        for (std::size_t i = 0; i + 1 < frames; ++i) {
+        for (std::size_t i = 0; i < frames; ++i) { // the last frame too: not silent
             const double at = double(i) * 44100 / rate;
             const auto k = static_cast<std::size_t>(at);
             const double want = reference[k] + (at - double(k)) * (reference[k + 1] - reference[k]);
-            worst = std::max(worst, std::abs(got[100 + i] - want));
+            worst = std::max(worst, std::abs(got[100 + i] - 2 * want));
         }
-        EXPECT_LT(worst, 0.001) << rate;
-        EXPECT_NE(got[100 + frames - 1], 0.0f) << rate << " Hz: the sound ends early";
+        EXPECT_LT(worst, 0.002) << rate << " Hz";
         EXPECT_TRUE(std::all_of(got.begin() + 100 + long(frames), got.end(),
                                 [](float s) { return s == 0.0f; }))
             << rate << " Hz: the sound lasts longer than a second";
@@ -253,20 +295,15 @@ TEST(Plugin, OtherRatesKeepLengthAndPitch) {
 TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
     Host first, second, fresh, spoiled;
     for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        for (const char* symbol : {"o2m3_on", "play2", "o1m3_on"}) {
-            h->set(symbol, 1);
-        }
-        h->set("offset2", 31);
+        h->set("o2m3_on", 1);
+        h->set("play2", 1);
     }
-    for (int i = 0; i < 3; ++i) {
-        first.note(static_cast<uint64_t>(i) * 100, 50 + i);
-    }
+    first.note(0, 50);
     first.render(1000, {256});
     const std::string saved = first.saveState();
     ASSERT_NE(saved.find("random"), std::string::npos) << saved;
     ASSERT_TRUE(second.restoreState(saved));
-    std::string bad = saved;
-    bad.replace(bad.find("[state]"), 7, "[state");
+    const std::string bad = std::string(saved).replace(saved.find("[state]"), 7, "[state");
     ASSERT_TRUE(spoiled.restoreState(bad)); // lilv reads it; the plug-in refuses the text
     first.send(0, {0xB0, 120, 0});          // the notes before fall silent
     std::vector<std::vector<float>> next;
@@ -282,17 +319,16 @@ TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
 // Every preset the bundle relates to the plug-in, one for each file of the folder, applied
 // through lilv (its port values and its carried state), plays note 69 as its file does.
 TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
-    LilvNode* presetClass = lilv_new_uri(world(), "http://lv2plug.in/ns/ext/presets#Preset");
-    LilvNodes* presets = lilv_plugin_get_related(plugin(), presetClass);
+    LilvNodes* presets =
+        lilv_plugin_get_related(plugin(), uri("http://lv2plug.in/ns/ext/presets#Preset").get());
     LILV_FOREACH(nodes, i, presets) {
-        const std::string uri = lilv_node_as_uri(lilv_nodes_get(presets, i));
-        const std::string stem = uri.substr(uri.rfind('/') + 1);
+        const std::string preset = lilv_node_as_uri(lilv_nodes_get(presets, i));
+        const std::string stem = preset.substr(preset.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
-        synth::SynthState state = file.state;
-        const std::vector<float> want = expected({{0, 69, file}}, 44100, state, file);
+        const std::vector<float> want = expected({{{}, {{0, 69}}, 44100}}, file.state, file);
         Host host;
-        ASSERT_TRUE(host.loadPreset(uri)) << uri;
+        ASSERT_TRUE(host.loadPreset(preset)) << preset;
         host.note(0, 69);
         const std::vector<float> got = host.render(44100, {1024});
         EXPECT_TRUE(std::ranges::any_of(got, [](float s) { return s != 0.0f; })) << stem;
@@ -301,7 +337,6 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
     EXPECT_EQ(lilv_nodes_size(presets),
               std::distance(std::filesystem::directory_iterator(TARMEL_PRESETS_DIR), {}));
     lilv_nodes_free(presets);
-    lilv_node_free(presetClass);
 }
 
 } // namespace
