@@ -81,11 +81,18 @@ struct FakeSystem {
 const std::string kKeys = "keys:keys 128:0";
 const std::string kDrums = "USB Drums:Drums MIDI 1 129:0";
 
-TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartAndNoOthers) {
+// The outputs connected for the parts of their names asked for, and what the user is told; also
+// when there is no MIDI system, or it refuses the port.
+TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartOrSaysWhyNot) {
+    const MidiInput::Opener none = [](auto, auto) { return nullptr; };
+    const MidiInput::Opener refusing = [](auto, auto) -> std::unique_ptr<MidiInput::Port> {
+        throw std::runtime_error("the JACK server refused the input port");
+    };
     struct Case {
         Names only;
         std::map<std::string, int> connected;
         Names notices;
+        MidiInput::Opener open = nullptr;
     };
     const std::vector<Case> cases{
         {{}, {{kKeys, 1}, {kDrums, 1}}, {}},
@@ -95,16 +102,23 @@ TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartAndNoOthers) {
         {{"Keys", "drums"},
          {},
          {"no MIDI output named \"Keys\", \"drums\" yet; Tarmel connects to it when it appears"}},
+        {{},
+         {},
+         {"no MIDI input: no JACK server runs and there is no ALSA sequencer (/dev/snd/seq); the "
+          "letter keys play as always"},
+         none},
+        {{},
+         {},
+         {"no MIDI input: the JACK server refused the input port; the letter keys play as always"},
+         refusing},
     };
     for (const Case& c : cases) {
         FakeSystem system;
         system.present = {kKeys, kDrums};
         {
-            const MidiInput input = system.watch(c.only);
-            EXPECT_TRUE(system.until([&] {
-                return system.connects == c.connected && system.notices == c.notices &&
-                       system.listings > 0;
-            }));
+            const MidiInput input = system.watch(c.only, c.open);
+            EXPECT_TRUE(system.until(
+                [&] { return system.connects == c.connected && system.notices == c.notices; }));
         } // the watcher has ended: nothing more is connected or said
         EXPECT_EQ(system.connects, c.connected) << testing::PrintToString(c.only);
         EXPECT_EQ(system.notices, c.notices) << testing::PrintToString(c.only);
@@ -129,25 +143,6 @@ TEST(MidiInput, ConnectsOutputsAnnouncedLaterAndAgainWhenTheyComeBack) {
     EXPECT_TRUE(system.until([&] { return system.connects == want; }));
     EXPECT_EQ(system.connects, want);
     EXPECT_EQ(system.notices.size(), 1U);
-}
-
-TEST(MidiInput, WithoutAMidiSystemOrWhenItRefusesSaysSoOnce) {
-    const std::vector<std::pair<MidiInput::Opener, std::string>> cases{
-        {[](auto, auto) { return nullptr; },
-         "no JACK server runs and there is no ALSA sequencer (/dev/snd/seq)"},
-        {[](auto, auto) -> std::unique_ptr<MidiInput::Port> {
-             throw std::runtime_error("the JACK server refused the input port");
-         },
-         "the JACK server refused the input port"}};
-    for (const auto& [opener, why] : cases) {
-        FakeSystem system;
-        {
-            const MidiInput input = system.watch({}, opener);
-            EXPECT_TRUE(system.until([&] { return !system.notices.empty(); }));
-        }
-        EXPECT_EQ(system.notices,
-                  Names{"no MIDI input: " + why + "; the letter keys play as always"});
-    }
 }
 
 } // namespace
