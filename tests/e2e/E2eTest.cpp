@@ -5,7 +5,6 @@
 #include "files/SoundFile.h"
 
 #include <RtMidi.h>
-#include <array>
 #include <map>
 #include <tuple>
 
@@ -84,30 +83,20 @@ TEST(Midi, NotesFromEverySenderPlayAsTheirLetterKeysAndABurstEndsOnItsLastNote) 
         [] { return Jack::linked("pads:pads", "Tarmel") && Jack::linked("drums:drums", "Tarmel"); },
         15s))
         << Session::sh("jack_lsp -c 2>&1");
-    // Every port of the program's: one input, connected to all three senders.
+    // Every port of the program's: one input. Notes from the senders in turn.
     EXPECT_EQ(Session::sh("jack_lsp 2>/dev/null | grep -i tarmel"), "Tarmel:Tarmel\n");
-    const std::string connections = Session::sh("jack_lsp -c Tarmel:Tarmel 2>/dev/null");
-    const std::array<std::string, 3> senders{"keys", "pads", "drums"};
-    for (const std::string& sender : senders) {
-        EXPECT_NE(connections.find(sender + ":" + sender), std::string::npos) << connections;
-    }
-    // Notes from the senders in turn.
-    const std::vector<std::pair<int, int16_t>> notes{
-        {45, 110}, {36, 65}, {61, 277}, {57, 220}, {50, 147}};
-    for (std::size_t i = 0; i < notes.size(); ++i) {
-        const auto [note, pitch] = notes[i];
+    for (const auto& [note, pitch, sender] : std::vector<std::tuple<int, int16_t, std::string>>{
+             {45, 110, "keys"}, {36, 65, "pads"}, {61, 277, "drums"}, {50, 147, "keys"}}) {
         const std::size_t before = s.samples();
-        jack.note(note, senders[i % 3]);
+        jack.note(note, sender);
         EXPECT_EQ(s.secondAfter(before, synthesised(pitch)), synthesised(pitch)) << note;
     }
-
     const auto generated = [&] { return std::ranges::count(s.log("tarmel: generation "), '\n'); };
     const long before = generated();
-    for (int i = 0; i < 49; ++i) {
-        jack.note(36 + i * 5 % 47); // no two in a row alike: each is computed
+    for (int i = 0; i < 50; ++i) { // no two in a row alike: each is computed; the last at 880 Hz
+        jack.note(i < 49 ? 36 + i * 5 % 47 : 81);
         std::this_thread::sleep_for(2ms);
     }
-    jack.note(81); // 880 Hz
     EXPECT_TRUE(waitUntil([&] { return generated() == before + 50; }, 30s))
         << generated() - before << " of 50 notes played";
     // The voice goes on from where it was, so only its end is the last note's alone: the last
@@ -147,15 +136,11 @@ TEST(JackSound, TheSoundReachesJackPortsThatARecorderReads) {
     const std::string running =
         "kill -0 " + std::to_string(std::stoi(recorder)) + " 2>/dev/null && echo running";
     ASSERT_TRUE(waitUntil([&] { return Session::sh(running).empty(); }, 30s));
-    const Samples both = files::readSoundFile(recording);
-    const Samples expected = synthesised(110);
-    for (std::size_t channel : {0, 1}) {
-        Samples heard;
-        for (std::size_t n = channel; n < both.size(); n += 2) {
-            heard.push_back(both[n]);
-        }
-        EXPECT_EQ(lineUp(heard, expected), expected) << "channel " << channel;
+    Samples both; // the second on the two channels
+    for (const int16_t sample : synthesised(110)) {
+        both.insert(both.end(), {sample, sample});
     }
+    EXPECT_EQ(lineUp(files::readSoundFile(recording), both), both);
     fs::remove_all(home);
 }
 
