@@ -1,15 +1,18 @@
 // The MIDI input's watcher over a port layer made for the test (the ALSA sequencer needs a kernel
 // this machine may not have): which outputs --midi lets in, outputs announced later, and what the
-// user is told. The real ports are played through by the real program in the end-to-end tests,
-// on a private JACK server.
+// user is told. Then the real thing on the ALSA sequencer where the kernel has one; on JACK the
+// real program is played through it in the end-to-end tests.
 #include "midi/MidiInput.h"
 
+#include <RtMidi.h>
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 namespace tarmel::midi {
 namespace {
@@ -36,8 +39,10 @@ struct FakeSystem {
         FakeSystem& s;
     };
     // A watcher of this system that wants the outputs only, or of the one open opens.
-    MidiInput watch(const Names& only, MidiInput::Opener open = nullptr) {
-        return {only, [](int16_t) {},
+    MidiInput watch(
+        const Names& only, MidiInput::Opener open = nullptr,
+        MidiInput::PitchHandler onPitch = [](int16_t) {}) {
+        return {only, std::move(onPitch),
                 [this](const std::string& line) {
                     const std::lock_guard lock(mutex);
                     notices.push_back(line);
@@ -143,6 +148,39 @@ TEST(MidiInput, ConnectsOutputsAnnouncedLaterAndAgainWhenTheyComeBack) {
     EXPECT_TRUE(system.until([&] { return system.connects == want; }));
     EXPECT_EQ(system.connects, want);
     EXPECT_EQ(system.notices.size(), 1U);
+}
+
+// The pitches heard from senders "drums" and "keys" that start after an input that wants "keys":
+// notes go out from both until one arrives, so nothing depends on when the connection is made.
+// Note 69 (A4, 440 Hz) from keys is heard, nothing of note 57 (220 Hz) from drums.
+TEST(MidiInputOn, AlsaConnectsTheWantedSenderAnnouncedLater) {
+    if (access("/dev/snd/seq", R_OK | W_OK) != 0) {
+        GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
+    }
+    // JACK is sent to a server that does not run.
+    setenv("JACK_DEFAULT_SERVER", ("tarmel-none-" + std::to_string(getpid())).c_str(), 1);
+    std::set<int16_t> pitches;
+    FakeSystem said; // only what the watcher says, and the pitches under its lock
+    const MidiInput input = said.watch({"keys"}, MidiInput::openSystemPort, [&](int16_t pitch) {
+        const std::lock_guard lock(said.mutex);
+        pitches.insert(pitch);
+    });
+    EXPECT_TRUE(said.until([&] { return said.notices.size() == 1; })) << "the port is not open";
+    std::map<std::string, std::unique_ptr<RtMidiOut>> senders;
+    for (const std::string name : {"drums", "keys"}) {
+        senders[name] = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
+        senders[name]->openVirtualPort(name);
+    }
+    EXPECT_TRUE(said.until([&] {
+        for (auto [name, note] : {std::pair{"drums", 57}, std::pair{"keys", 69}}) {
+            std::vector<unsigned char> on{0x90, static_cast<unsigned char>(note), 100};
+            senders[name]->sendMessage(&on);
+        }
+        return !pitches.empty();
+    }));
+    const std::lock_guard lock(said.mutex);
+    EXPECT_EQ(pitches, std::set<int16_t>{440});
+    unsetenv("JACK_DEFAULT_SERVER");
 }
 
 } // namespace
