@@ -93,6 +93,20 @@ TEST_F(ExplorerTest, UndoGivesBackEachEarlierSettingsFileAndRedoTheLaterOnes) {
     EXPECT_EQ(saved(), texts[texts.size() - 2]) << "undo goes back past the reset";
 }
 
+// Random and mutate change boxes through the document's door for a sound as a whole, so a
+// modulator they switch off contributes 1: with the draws of seed 7, a box left with its last
+// output (about 1e-12 at the end of a second) silenced the fourth random sound, which peaks at
+// 1552 from outputs at 1. Every sound is heard. (The rule itself is the document's test.)
+TEST_F(ExplorerTest, RandomAndMutateSoundsAreNeverSilencedByABoxTheyClear) {
+    window_.seedDraws(7);
+    for (const char* entry : {"Random", "Random", "Random", "Random", "Mutate", "Mutate"}) {
+        choose(entry);
+        const auto heard = log_->heard(files::parseSettings(saved(true), "saved").play);
+        EXPECT_TRUE(std::ranges::any_of(heard, [](int16_t v) { return std::abs(v) > 100; }))
+            << entry;
+    }
+}
+
 // Alt+Page Down and Up open and play the next and the previous preset (Bells before Effects
 // before My presets before Noise); which preset is on is said in a message and ticked in the
 // menu, alone. A preset saved joins the list from the user's folder; a bad file there is listed
