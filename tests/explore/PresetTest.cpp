@@ -15,9 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void write(const fs::path& file, std::string name, std::string category, int16_t pitch = 98) {
+void write(const fs::path& file, std::string name, std::string category) {
     files::Settings s;
-    s.pitch1 = pitch;
     s.name = std::move(name);
     s.category = std::move(category);
     files::writeSettings(file, s);
@@ -79,7 +78,7 @@ TEST(ShippedPresets, EachOpensIsNamedSoundsAndIsUnlikeEveryOther) {
 // What each file holds, a bad file named with its line and files in the way are checked with the
 // command line's batch; here a second file of the same sound file name.
 TEST_F(Folders, BatchExportNamesASecondFileOfTheSameName) {
-    write(user_ / "twin.tarmel", "Twin", "", 321);
+    write(user_ / "twin.tarmel", "Twin", "");
     write(root_ / "twin.tarmel", "Twin too", ""); // the same sound file name
     const std::vector<fs::path> inputs{user_ / "twin.tarmel", root_ / "twin.tarmel",
                                        TARMEL_PRESETS_DIR "/laser.tarmel"};

@@ -77,7 +77,6 @@ TEST(Settings, TomlMistakesAreSaidInTheWordsOfASettingsFile) {
         {"name = 5\n" + start, "line 1: 'name' must be a text in quotes"},
         {"[state]\n [ oscillator1 ] # comment\n  play = true\n  play = false\n",
          "line 4: 'play' is given twice in [oscillator1]; keep one of them"},
-        {"x = 0\nx = 0\n", "line 2: 'x' is given twice at the top of the file; keep one of them"},
         {"[state]\n[oscillator2]\n[state]\n", "line 3: [state] is given twice; keep one of them"},
         {"x = 1\n[x]\n", "line 2: 'x' is given both as a value and as a table; keep one"},
         {"[state]\nrandom = \"0x1", "line 2: the file ends inside a string (a closing quote"},
