@@ -1,7 +1,8 @@
-// The control table: every control reaches its own value and no other, at both ends of its range,
-// and the words a screen reader speaks for a value. (The names, symbols and keys other programs
-// read are checked where they read them: the plug-in's ports, the settings files' round trip and
-// corpus, the windows' accessibility tests; the start values by the document's closed window.)
+// The control table: every control reaches its own value and no other, at both ends of its range;
+// its start values are the windows'; the words a screen reader speaks for a value. (The names,
+// symbols and keys other programs read are checked where they read them: the plug-in's ports, the
+// settings files' round trip and corpus, the windows' accessibility tests; the modulators' start by
+// the document's closed window.)
 #include "sound/Controls.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,12 @@ TEST(Controls, EachControlSetsItsOwnValueAtBothEndsAndNoOther) {
             }
         }
     }
+}
+
+// The start the plug-in and the match take (the table's start values) is the windows' start (the
+// controls' defaults): a table that ticked the second Play box would differ only here.
+TEST(Controls, StartValuesAreTheWindowsStartValues) {
+    EXPECT_EQ(startControls(), Controls{});
 }
 
 // The words the windows' test does not hear: a positive offset's sign, and a ratio that divides
