@@ -1,8 +1,9 @@
 // Undo, redo, random, mutate, the presets and the sound matcher through the main window's menu
 // and keys, offscreen on the recording sound output. Expected settings are the texts "Save
 // settings…" wrote before. The undo history's own rules (merging, the redo steps dropped, the
-// number of steps kept) and the preset library's (order, stepping round, refusals, file names,
-// batch export's stop) are checked in the explore tests; here, that the window's doors reach them.
+// number of steps kept) and the preset library's (order, stepping round, file names, batch
+// export's stop) are checked in the explore tests; here, that the window's doors reach them, and
+// a refused preset file's message, which only the menu shows.
 #include "MainWindowFixture.h"
 #include "files/Normalise.h"
 #include "files/SoundFile.h"
