@@ -34,11 +34,10 @@ Spans ranges() {
 // step may not go further), in turns.
 TEST(Draws, RandomAndMutateKeepEveryControlInItsRangeReachBothEndsAndRepeatFromTheSeed) {
     Draws draws(20261207), same(20261207), other(20261208);
-    sound::Controls low{.pitch1 = 1, .offsets = {-170, -170}, .play = {true, true, true}};
-    sound::Controls high{.pitch1 = 1000, .offsets = {170, 170}, .attack = 1500, .play = low.play};
-    for (std::size_t k = 0; k < low.modulators.size(); ++k) {
-        low.modulators[k] = {true, static_cast<int16_t>(k % 5 == 1 ? 2 : 0), 2};
-        high.modulators[k] = {true, 10, 16};
+    sound::Controls low, high; // every box ticked in both, so that mutate may move every bar
+    for (const sound::Control& c : sound::controls()) {
+        c.set(low, c.maximum == 1 ? 1 : c.minimum);
+        c.set(high, c.maximum);
     }
     Spans random, mutated;
     bool differs = false;
