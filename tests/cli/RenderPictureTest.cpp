@@ -41,7 +41,7 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
     const double middle = wave.top() + wave.height() / 2.0;
     const double perUnit = wave.height() / 2.0 / 32768;
     const QRgb green = qRgb(0, 200, 0);
-    std::vector<int> mix(44100);
+    std::vector<int> mix(waves[0].size());
     std::ranges::transform(waves[0], waves[1], mix.begin(), std::plus<int>());
     int tallest = 0;
     for (int c = 0; c < wave.width(); ++c) {
