@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -32,10 +33,8 @@ std::vector<double> quietNoise(double level) {
 std::vector<float> sineOver(double hz, double amplitude, const std::vector<double>& noise) {
     std::vector<float> out(kSecond);
     for (std::size_t n = 0; n < kSecond; ++n) {
-        out[n] = static_cast<float>(
-            32768 *
-            (amplitude * std::sin(2 * std::numbers::pi * hz * static_cast<double>(n) / 44100.0) +
-             noise[n]));
+        const double phase = 2 * std::numbers::pi * hz * static_cast<double>(n) / 44100.0;
+        out[n] = static_cast<float>(32768 * (amplitude * std::sin(phase) + noise[n]));
     }
     return out;
 }
@@ -52,11 +51,9 @@ TEST(Figures, MfccOfSilenceAndOfASineAreTheWorkedValues) {
         const std::vector<Mfcc> frames = mfccFrames(*samples);
         ASSERT_EQ(frames.size(), 83U); // (44100 - 2048) / 512 + 1 whole frames
         for (std::size_t c = 0; c < worked.size(); ++c) {
-            double mean = 0;
-            for (const Mfcc& f : frames) {
-                mean += f[c];
-            }
-            EXPECT_NEAR(mean / static_cast<double>(frames.size()), worked[c], 2e-3) << c;
+            const double sum = std::accumulate(frames.begin(), frames.end(), 0.0,
+                                               [c](double a, const Mfcc& f) { return a + f[c]; });
+            EXPECT_NEAR(sum / static_cast<double>(frames.size()), worked[c], 2e-3) << c;
         }
     }
     EXPECT_NEAR(mfccError(sine, silence), 61.8346, 1e-3);
