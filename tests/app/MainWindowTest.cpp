@@ -272,9 +272,9 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
     ui::ExportChoice before;
     for (const auto& [choice, plain] :
          std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>>{
-             {{0, false}, log_->heard({true, false, true})},
-             {{1, true}, voices[0]},
-             {{3, false}, voices[2]}}) {
+             {{0, true}, log_->heard({true, false, true})},
+             {{1, false}, voices[0]},
+             {{3, true}, voices[2]}}) {
         const auto pick = [&, choice](QWidget& modal) {
             auto* normalise = modal.findChild<QAbstractButton*>("exportNormalise");
             auto* focus = qobject_cast<QAbstractButton*>(modal.focusWidget());
