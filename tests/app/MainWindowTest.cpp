@@ -181,6 +181,8 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
                 failed[0].startsWith("Tarmel: Tarmel could not use the sound") &&
                 failed[1] == "Quit: Exit?")
         << failed.join("|");
+    test::answering([&] { click("CmdExit"); }); // Yes
+    EXPECT_FALSE(window_.isVisible());
 }
 
 // The fifteen outputs go back to 1 at "reset" and when the oscillator 2 window itself loses the
@@ -280,7 +282,8 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
             auto* focus = qobject_cast<QAbstractButton*>(modal.focusWidget());
             EXPECT_TRUE(focus->objectName() ==
                             QStringLiteral("exportSound%1").arg(before.oscillator) &&
-                        focus->isChecked() && normalise->isChecked() == before.normalise);
+                        focus->isChecked() && normalise->isChecked() == before.normalise)
+                << "the dialog opens on the choice made before";
             modal
                 .findChild<QAbstractButton*>(QStringLiteral("exportSound%1").arg(choice.oscillator))
                 ->click();
