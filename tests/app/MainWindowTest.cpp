@@ -15,7 +15,6 @@ namespace tarmel {
 namespace {
 
 using Events = std::vector<std::string>;
-using test::topLevel;
 
 class MainWindowTest : public test::MainWindowFixture {
 protected:
@@ -82,7 +81,7 @@ TEST_F(MainWindowTest, KeysPressButtonsAndLettersPlayWhereKeyboardActiveSaysSo) 
     EXPECT_EQ(takeEvents(), Events{}) << "only letters on the main window play";
     EXPECT_FALSE(control("Lblkeys")->isVisible()) << "oscillator 2's window";
     window_.showSoundView();
-    activate(topLevel("SoundView"));
+    activate(test::topLevel("SoundView"));
     EXPECT_TRUE(control("Lblkeys")->isVisible()) << "the Sound window, where the letters play";
     activate(&window_);
     EXPECT_TRUE(control("Lblkeys")->isVisible());
@@ -161,7 +160,7 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
             ->click();
     });
     click("CmdExit");
-    EXPECT_FALSE(topLevel("FrmOsc2")->isVisible() || topLevel("Dialog")->isVisible());
+    EXPECT_FALSE(test::topLevel("FrmOsc2")->isVisible() || test::topLevel("Dialog")->isVisible());
     ASSERT_GE(whileAsked.size(), reset.size());
     EXPECT_EQ(Events(whileAsked.end() - 5, whileAsked.end()), reset)
         << "nothing played behind the question";
