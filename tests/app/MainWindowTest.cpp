@@ -2,57 +2,29 @@
 // user sees and hears through the controls. The rules about the sound's values live in
 // sound::Document and are checked there; here, that each door of the windows reaches them.
 // Expected sounds come from synth::generate, which the synthesis tests check against an
-// independent implementation.
+// independent implementation, or are the sounds played before.
 #include "MainWindowFixture.h"
+#include "files/Normalise.h"
 #include "files/Settings.h"
 #include "files/SoundFile.h"
 #include "sound/Controls.h"
 #include "ui/ExportDialog.h"
 #include "ui/Toast.h"
 
-#include <cmath>
-
 namespace tarmel {
 namespace {
 
 using Events = std::vector<std::string>;
-using test::topLevel;
-
-// Voice v of the first generation from the start at these pitches, with at most one modulator
-// on: its oscillator (0 for none), index, F and H.
-std::vector<int16_t> expectedVoice(int v, std::array<int16_t, 3> pitch = {98, 98, 98},
-                                   std::array<int, 4> on = {}) {
-    synth::Parameters p{pitch[0], pitch[1], pitch[2], 0, {}};
-    if (on[0] != 0) {
-        p.modulator(on[0], on[1]) = {true, static_cast<int16_t>(on[2]), int16_t(on[3])};
-    }
-    synth::SynthState state;
-    auto waves = std::make_unique<synth::Waves>();
-    synth::generate(p, state, *waves);
-    const auto& w = (*waves)[static_cast<std::size_t>(v)];
-    return {w.begin(), w.begin() + audio::kVoiceFrames};
-}
 
 class MainWindowTest : public test::MainWindowFixture {
 protected:
-    QString readouts() {
-        return control<QLabel>("Lblos1(0)")->text() + " " + control<QLabel>("Lblos1(1)")->text() +
-               " " + control<QLabel>("Lblos1(2)")->text();
-    }
     Events takeEvents() { return std::exchange(log_->events, {}); }
-    // The settings as "Save settings…" writes them now.
-    files::Settings saved() {
-        const QTemporaryDir dir;
-        test::choose(window_, "Save settings…", {.file = dir.filePath("now.tarmel")});
-        return files::readSettings(dir.filePath("now.tarmel").toStdString());
-    }
 };
 
 // The windows as documented, in pixels of 15 twips, written out here rather than read from the
-// layout table so that a moved control fails.
+// layout table so that a moved control fails. (The Tab order is the reading order:
+// AccessibilityTest walks it.)
 TEST_F(MainWindowTest, StartsWithTheDocumentedLayout) {
-    EXPECT_EQ(takeEvents(), Events{"open"});
-    // The Tab order is the reading order: AccessibilityTest walks it.
     QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
     QWidget* help = open("Cmdhelp", "Dialog");
     EXPECT_EQ(window_.windowTitle() + "|" + osc3->windowTitle() + "|" + help->windowTitle(),
@@ -66,50 +38,56 @@ TEST_F(MainWindowTest, StartsWithTheDocumentedLayout) {
     EXPECT_EQ(control<QLabel>("Lblos1(1)")->alignment(), Qt::AlignHCenter | Qt::AlignTop);
     // The help text keeps its runs of blanks.
     EXPECT_TRUE(control<QLabel>("Label2(2)", help)->text().contains("boxes      named"));
-    EXPECT_TRUE(control<QLabel>("Label2(1)", help)->text().contains("decay  that"));
 }
 
-TEST_F(MainWindowTest, LetterKeysSetPitchOneAndPlayAtOnce) {
-    // The keyboard note map as documented: bottom, middle and top letter rows.
+// Space, Enter and the keypad's Enter press the focused button (the window opens on "generate").
+// Each letter sets pitch 1 and plays, whatever control of the main window has the focus; the
+// offset sliders only show pitches; no other key plays, and letters play only on the main and
+// the Sound window, which "Keyboard Active" shows.
+TEST_F(MainWindowTest, KeysPressButtonsAndLettersPlayWhereKeyboardActiveSaysSo) {
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        const int before = log_->count("play 0");
+        QTest::keyClick(QApplication::focusWidget(), key,
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == before + 1; })) << key;
+    }
+    // The keyboard note map as documented: bottom, middle and top letter rows, the semitones C2
+    // to C#4 (440 * 2^((n - 69) / 12) for n = 36 to 61, worked out on a calculator), each rounded
+    // or with its fraction dropped. (MIDI notes are checked in NotesTest.)
     const std::string letters = "ZXCVBNMASDFGHJKLQWERTYUIOP";
     const std::vector<int> hertz{65,  69,  73,  77,  82,  87,  92,  98,  104, 110, 116, 123, 130,
                                  138, 146, 155, 164, 174, 185, 196, 207, 220, 233, 246, 261, 277};
-    takeEvents();
     const char* focused[] = {"Play", "sliderFm(2)", "VScroll2", "Check1(1)"};
+    takeEvents();
     for (std::size_t i = 0; i < letters.size(); ++i) {
         control(focused[i % 4])->setFocus();
         QTest::keyClick(control(focused[i % 4]), letters[i]);
-        const QString p = QString::number(hertz[i]);
-        EXPECT_EQ(readouts(), p + " " + p + " " + p) << letters[i];
+        EXPECT_EQ(control<QLabel>("Lblos1(0)")->text().toInt(), hertz[i]) << letters[i];
         EXPECT_EQ(takeEvents(), (Events{"write 0", "write 1", "write 2", "play 0"})) << letters[i];
     }
-    // The offset sliders only show pitches; a key, modifiers or not, plays oscillators 2 and 3 at
-    // their offsets.
     setValue("VScroll2", -170);
     setValue("VScroll3", -10);
-    EXPECT_EQ(readouts(), "277 107 267");
-    EXPECT_TRUE(log_->events.empty());
-    setValue("VScroll2", 12);
-    control("Play")->setFocus();
-    QTest::keyClick(control("Play"), Qt::Key_D, Qt::ShiftModifier);
-    EXPECT_EQ(readouts(), "110 122 100");
-    EXPECT_EQ(log_->voices[1], expectedVoice(1, {110, 122, 100}));
-    takeEvents();
-    control("VScroll1")->setFocus();
+    EXPECT_EQ(control<QLabel>("Lblos1(1)")->text() + " " + control<QLabel>("Lblos1(2)")->text(),
+              "107 267");
     for (Qt::Key other : {Qt::Key_1, Qt::Key_Space, Qt::Key_Left, Qt::Key_Escape}) {
-        QTest::keyClick(control("VScroll1"), other);
+        QTest::keyClick(QApplication::focusWidget(), other);
     }
-    click("CmdOsc2");
-    QTest::keyClick(topLevel("FrmOsc2"), Qt::Key_D);
+    open("CmdOsc2", "FrmOsc2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D);
     // Counting writes would not do: a generation at the pitch the voices hold writes nothing.
     EXPECT_EQ(takeEvents(), Events{}) << "only letters on the main window play";
+    EXPECT_FALSE(control("Lblkeys")->isVisible()) << "oscillator 2's window";
+    window_.showSoundView();
+    activate(test::topLevel("SoundView"));
+    EXPECT_TRUE(control("Lblkeys")->isVisible()) << "the Sound window, where the letters play";
+    activate(&window_);
+    EXPECT_TRUE(control("Lblkeys")->isVisible());
 }
 
 // Generate plays the ticked voices and writes only waves the voices do not hold; every box, of
 // either window, by a click or a screen reader's Toggle (which raises no click), changes the
-// sound, and a window closed drops its settings.
+// sound.
 TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndEveryBoxChangesTheSound) {
-    // The letters show what a first generation writes and plays.
     click("Play");
     click("Check1(0)");
     click("Check1(2)");
@@ -117,60 +95,30 @@ TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndEveryBoxChangesTheSound) {
     click("Play"); // the voices hold this very sound already
     EXPECT_EQ(takeEvents(), (Events{"play 2"}));
 
+    const auto plain = log_->voices;
     click("ChkFm(2)");
     click("Play");
-    EXPECT_EQ(log_->voices[0], expectedVoice(0, {98, 98, 98}, {1, 2, 2, 2}));
+    EXPECT_NE(log_->voices[0], plain[0]) << "a box of the main window";
     QAccessible::queryAccessibleInterface(control("ChkFm(2)"))
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_FALSE(control<QAbstractButton>("ChkFm(2)")->isChecked());
     click("Play");
-    EXPECT_EQ(log_->voices[0], expectedVoice(0)) << "toggled off by a screen reader";
-
+    EXPECT_EQ(log_->voices[0], plain[0]) << "toggled off by a screen reader";
     QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
-    setValue("sliderFm(0)", 5, osc2);
     click("ChkFm(0)", osc2);
     click("Play");
-    EXPECT_EQ(log_->voices[1], expectedVoice(1, {98, 98, 98}, {2, 0, 5, 2}));
-    osc2->close();
-    click("Play");
-    EXPECT_EQ(log_->voices[1], expectedVoice(1));
-}
-
-// Enter and the keypad's Enter press the focused button, as Space does (the window opens on
-// "generate"); "Keyboard Active" shows whether the letters play in the window now active.
-TEST_F(MainWindowTest, EnterPressesAButtonAndKeyboardActiveFollowsTheLetters) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(log_->voices[0], expectedVoice(0));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 2; }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") == 3; }));
-
-    QWidget* label = control("Lblkeys");
-    EXPECT_TRUE(label->isVisible());
-    open("CmdOsc2", "FrmOsc2");
-    EXPECT_FALSE(label->isVisible()) << "oscillator 2's window";
-    window_.showSoundView();
-    activate(topLevel("SoundView"));
-    EXPECT_TRUE(label->isVisible()) << "the Sound window, where the letters play";
-    open("Cmdhelp", "Dialog");
-    EXPECT_FALSE(label->isVisible()) << "the help window";
-    activate(&window_);
-    EXPECT_TRUE(label->isVisible());
+    EXPECT_NE(log_->voices[1], plain[1]) << "a box of oscillator 2's window";
 }
 
 // The first start only says where the menu is; the main window's description always does.
 TEST_F(MainWindowTest, TheFirstStartSaysWhereTheMenuIs) {
-    const QString hint = "The right mouse button, the Menu key or Shift+F10 opens the menu: save "
-                         "and open settings, export, undo, random, presets and the Sound window.";
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&window_)->text(QAccessible::Description),
-              hint);
+    const QString hint =
+        QAccessible::queryAccessibleInterface(&window_)->text(QAccessible::Description);
+    EXPECT_TRUE(hint.contains("right mouse button") && hint.contains("Shift+F10")) << hint;
     QSettings().remove("hints/menuShown");
     window_.showFirstStartHint();
     auto* toast = window_.findChild<ui::Toast*>();
-    ASSERT_NE(toast, nullptr);
-    EXPECT_TRUE(toast->isVisible());
+    ASSERT_TRUE(toast != nullptr && toast->isVisible());
     EXPECT_EQ(toast->text(), hint);
     toast->hide();
     window_.showFirstStartHint(); // the next start
@@ -185,102 +133,83 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     EXPECT_FALSE(std::ranges::search(log_->events, reset).empty());
     takeEvents();
     // Repeat goes on; nothing changes, so the sound is computed once and the ticked voice then
-    // plays again by itself.
+    // plays again by itself. It sleeps while nothing changes: no tick plays the same second
+    // again. A change wakes it at once. (How a repeating voice sounds is the mixer's, checked in
+    // the audio tests.)
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->repeating[0]; })) << "repeat goes on";
-    EXPECT_EQ(log_->count("write 0"), 1);
-    EXPECT_EQ(log_->count("play 0"), 1);
     EXPECT_FALSE(log_->repeating[1]) << "only ticked voices repeat";
-    // It sleeps while nothing changes: no tick plays the same second again. A change wakes it at
-    // once. (How a repeating voice sounds is the mixer's, checked in the audio tests.)
     QTest::qWait(100);
-    EXPECT_EQ(log_->count("play 0"), 1);
+    EXPECT_EQ(takeEvents(), (Events{"write 0", "write 1", "write 2", "play 0"}));
+    const auto held = log_->voices[0];
     setValue("VScroll1", 200);
     EXPECT_FALSE(log_->repeating[0]);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return log_->voices[0] == expectedVoice(0, {200, 200, 200});
-        },
-        200));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log_->voices[0] != held; }, 200));
 
-    // Exit asks; while the question waits, repeat makes no sound; after No the other windows are
-    // closed and repeat goes on.
+    // Exit asks (the words are checked below); while the question waits, repeat makes no sound;
+    // after No the other windows are closed and repeat goes on (an exit would have ended it).
     click("CmdOsc2");
     click("Cmdhelp");
     Events whileAsked;
-    QString asked;
     QTimer::singleShot(100, [&] {
         whileAsked = takeEvents();
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        asked = box->windowTitle() + ": " + box->text();
-        box->button(QMessageBox::No)->click();
+        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); // No
     });
     click("CmdExit");
-    EXPECT_EQ(asked, "Quit: Exit?");
-    EXPECT_FALSE(topLevel("FrmOsc2")->isVisible() || topLevel("Dialog")->isVisible());
-    EXPECT_TRUE(window_.isVisible());
+    EXPECT_FALSE(test::topLevel("FrmOsc2")->isVisible() || test::topLevel("Dialog")->isVisible());
     ASSERT_GE(whileAsked.size(), reset.size());
     EXPECT_EQ(Events(whileAsked.end() - 5, whileAsked.end()), reset)
         << "nothing played behind the question";
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") > 0; })) << "goes on after No";
     click("Cmdstop");
 
-    // A failing tick ends the repetition and says so once.
+    // A failing tick ends the repetition and says so.
+    log_->failNext = "play";
     const QStringList seen = test::answering(
-        [&] {
-            click("Cmdstart");
-            log_->failNext = "play";
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !control<QTimer>("Timer2")->isActive(); }));
-            QTest::qWait(50);
-        },
-        {.button = QMessageBox::Ok});
-    EXPECT_TRUE(seen.size() == 1 && seen[0].contains("could not use the sound output") &&
-                seen[0].contains("press \"reset\""))
-        << seen.join("|");
+        [&] { click("Cmdstart"); }, {.until = [](const QStringList& s) { return !s.isEmpty(); }});
+    EXPECT_TRUE(seen.value(0).contains("press \"reset\"")) << seen.join("|");
+    EXPECT_FALSE(control<QTimer>("Timer2")->isActive());
     // The question comes even when the sound output cannot be opened again.
     log_->failNext = "open";
     const QStringList failed =
         test::answering([&] { window_.close(); }, {.button = QMessageBox::No});
     EXPECT_TRUE(failed.size() == 2 &&
-                failed[0].startsWith("Tarmel: Tarmel could not use the sound"))
+                failed[0].startsWith("Tarmel: Tarmel could not use the sound") &&
+                failed[1] == "Quit: Exit?")
         << failed.join("|");
-    test::answering([&] { click("CmdExit"); });
+    test::answering([&] { click("CmdExit"); }); // Yes
     EXPECT_FALSE(window_.isVisible());
 }
 
-// The oscillator 2 window losing the focus sets the fifteen outputs back to 1; one of its controls
-// losing it does not, and no other window has the rule.
-TEST_F(MainWindowTest, TheOscillatorTwoWindowLosingTheFocusResetsTheOutputs) {
+// The fifteen outputs go back to 1 at "reset" and when the oscillator 2 window itself loses the
+// focus; not when one of its controls loses it, and no other window has the rule.
+TEST_F(MainWindowTest, ResetAndTheOscillatorTwoWindowLosingTheFocusSetTheOutputsToOne) {
+    // Whether the outputs "Save settings…" writes now are all 1.
     const auto allOne = [&] {
-        return std::ranges::all_of(saved().state.modOut, [](double out) { return out == 1.0; });
+        const QTemporaryDir dir;
+        test::choose(window_, "Save settings…", {.file = dir.filePath("now.tarmel")});
+        const auto state = files::readSettings(dir.filePath("now.tarmel").toStdString()).state;
+        return std::ranges::all_of(state.modOut, [](double out) { return out == 1.0; });
     };
-    click("CmdOsc2");
-    click("CmdOsc3");
-    QWidget* osc2 = topLevel("FrmOsc2");
-    QWidget* osc3 = topLevel("FrmOsc3");
+    QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
+    QWidget* osc3 = open("CmdOsc3", "FrmOsc3");
     click("ChkFm(0)", osc2);
     click("ChkFm(3)", osc3);
+    for (const auto& [w, itself] : {std::pair{osc2, false}, {osc3, true}, {osc2, true}}) {
+        click("Play");
+        activate(w);
+        (itself ? w : control("ChkFm(1)", w))->setFocus();
+        activate(&window_);
+        EXPECT_EQ(allOne(), w == osc2 && itself) << w->objectName() << " itself " << itself;
+    }
     click("Play");
-    activate(osc2);
-    control("sliderFm(0)", osc2)->setFocus();
-    control("ChkFm(1)", osc2)->setFocus();
-    activate(&window_);
-    EXPECT_FALSE(allOne()) << "the focus of the window's controls moved, not its own";
-    activate(osc2);
-    osc2->setFocus();
-    activate(&window_);
-    EXPECT_TRUE(allOne()) << "the oscillator 2 window itself lost the focus";
-    activate(osc3);
-    osc3->setFocus();
-    click("Play");
-    activate(&window_);
-    EXPECT_FALSE(allOne()) << "only the oscillator 2 window has the rule";
+    click("CmdReset");
+    EXPECT_TRUE(allOne()) << "reset";
 }
 
 // With the random modulator on, every generation brings fresh noise. Settings saved from an
 // oscillator window's menu carry the next sound: dropped on the window, they go on exactly as
 // plain generations from the saved state, also when they put the state back to where the sound
-// the voices hold was computed from; every tick of repeat plays the next one. A refused file
-// changes nothing, and "reset" puts every modulator output back to 1.
+// the voices hold was computed from; every tick of repeat plays the next one.
 TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) {
     const QTemporaryDir dir;
     const QString file = dir.filePath("a.tarmel");
@@ -288,8 +217,6 @@ TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) 
     // the whole second (4 x 2 / 16 of a cycle): a negative argument would seed the generator
     // afresh, and every second would end in the same state.
     setValue("VScroll1", 4);
-    setValue("Sliderattack", 300);
-    click("Check1(2)");
     QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
     setValue("sliderharmon(2)", 16, osc2);
     click("ChkFm(2)", osc2);
@@ -320,149 +247,90 @@ TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) 
     QApplication::sendEvent(&window_, &drop);
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[0]);
-    click("Play");
-    EXPECT_EQ(log_->voices[1], plain[1]);
     takeEvents();
     click("Cmdstart");
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 1") >= 6; }));
     click("Cmdstop");
     const auto writes = static_cast<std::size_t>(log_->count("write 1"));
-    ASSERT_LT(writes + 1, plain.size());
-    EXPECT_EQ(log_->voices[1], plain[writes + 1]) << "every write a generation, each the next one";
-
-    const QStringList seen = test::answering(
-        [&] { window_.openSettings(QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel")); },
-        {.button = QMessageBox::Ok});
-    EXPECT_EQ(seen.size(), 1);
-    click("CmdReset");
-    files::Settings after = saved();
-    EXPECT_TRUE(std::ranges::all_of(after.state.modOut, [](double out) { return out == 1.0; }));
-    after.state = settings.state; // the generations since the save moved the state on
-    EXPECT_EQ(after, settings);
+    ASSERT_LT(writes, plain.size());
+    EXPECT_EQ(log_->voices[1], plain[writes]) << "every write a generation, each the next one";
 }
 
-// Each export choice writes its own wave; normalised, the loudest sample is at -1 dBFS
-// (32767 * 10^(-1/20) = 29203.6, within one step) and every sample keeps its proportion. The sound
-// played is not changed by an export.
+// Each export choice writes its own wave, normalised when asked (files::normalised, checked
+// against worked values in the files tests); the dialog opens on the choice made the time before,
+// and the sound played is not changed by an export.
 TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
     const QTemporaryDir dir;
-    setValue("VScroll1", 146);
     setValue("VScroll3", -20);
     click("ChkFm(2)");
     click("Check1(2)");
     click("Play");
     const auto voices = log_->voices;
-    const std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>> cases{
-        {{0, false}, log_->heard({true, false, true})},
-        {{1, false}, voices[0]},
-        {{3, false}, voices[2]},
-        {{0, true}, log_->heard({true, false, true})},
-        {{3, true}, voices[2]},
-    };
-    const double target = 32767 * std::pow(10.0, -1.0 / 20);
-    for (const auto& [choice, plain] : cases) {
-        const QString file =
-            dir.filePath(QStringLiteral("%1-%2.wav").arg(choice.oscillator).arg(choice.normalise));
-        const auto pick = [choice](QWidget& modal) {
-            const auto button = [&](const QString& name) {
-                return modal.findChild<QAbstractButton*>(name);
-            };
-            button(QStringLiteral("exportSound%1").arg(choice.oscillator))->click();
-            if (button("exportNormalise")->isChecked() != choice.normalise) {
-                button("exportNormalise")->click();
-            }
-            for (QPushButton* b : modal.findChildren<QPushButton*>()) {
-                if (b->text() == "Choose &file…") {
-                    b->click();
-                }
-            }
+    ui::ExportChoice before;
+    for (const auto& [choice, plain] :
+         std::vector<std::pair<ui::ExportChoice, std::vector<int16_t>>>{
+             {{0, true}, log_->heard({true, false, true})},
+             {{1, false}, voices[0]},
+             {{3, true}, voices[2]}}) {
+        const auto pick = [&, choice](QWidget& modal) {
+            auto* normalise = modal.findChild<QAbstractButton*>("exportNormalise");
+            auto* focus = qobject_cast<QAbstractButton*>(modal.focusWidget());
+            EXPECT_TRUE(focus->objectName() ==
+                            QStringLiteral("exportSound%1").arg(before.oscillator) &&
+                        focus->isChecked() && normalise->isChecked() == before.normalise)
+                << "the dialog opens on the choice made before";
+            modal
+                .findChild<QAbstractButton*>(QStringLiteral("exportSound%1").arg(choice.oscillator))
+                ->click();
+            normalise->setChecked(choice.normalise);
+            static_cast<QDialog&>(modal).accept();
         };
+        const QString file = dir.filePath(QStringLiteral("%1.wav").arg(choice.oscillator));
         test::choose(window_, "Export sound…", {.file = file, .other = pick});
-        const std::vector<int16_t> written = files::readSoundFile(file.toStdString());
-        const auto what = testing::Message() << "oscillator " << choice.oscillator << " normalised "
-                                             << choice.normalise;
-        ASSERT_EQ(written.size(), plain.size()) << what;
-        const int plainPeak = std::ranges::max(plain, {}, [](int16_t v) { return std::abs(v); });
-        const double gain = choice.normalise ? target / std::abs(plainPeak) : 1.0;
-        for (std::size_t n = 0; n < plain.size(); n += 97) {
-            EXPECT_LE(std::abs(written[n] - plain[n] * gain), 0.5 + 1e-9) << what << " at " << n;
-        }
+        EXPECT_EQ(files::readSoundFile(file.toStdString()),
+                  choice.normalise ? files::normalised(plain) : plain)
+            << "oscillator " << choice.oscillator;
+        before = choice;
     }
     EXPECT_EQ(log_->voices, voices) << "the voices play on as they were";
-}
-
-// The export dialog opens on the choice given, names its controls for a screen reader, and
-// Escape leaves it.
-TEST_F(MainWindowTest, ExportDialogOpensOnTheLastChoiceAndNamesItsControls) {
-    ui::ExportDialog dialog({2, true}, &window_);
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    EXPECT_EQ(QApplication::focusWidget()->objectName(), "exportSound2");
-    EXPECT_TRUE(dialog.choice().normalise);
-    for (const char* name : {"exportSound0", "exportSound1", "exportNormalise"}) {
-        const QString said = QAccessible::queryAccessibleInterface(dialog.findChild<QWidget*>(name))
-                                 ->text(QAccessible::Name);
-        EXPECT_TRUE(said.contains(
-            QRegularExpression("^(The sound as heard|Oscillator 1|Normalise to -1 dBFS)")))
-            << said;
-    }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 // "Copy render command" copies the command for the sound now and says what it copied, on the
 // window whose menu was used, covering none of its controls; the message goes away by itself.
 // (The command's words are the sound's, checked in the sound tests; what tarmel-render makes of
-// them in the command line's tests.)
+// them in the command line's tests; the message's accessible name in AccessibilityTest.)
 TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopiedForAWhile) {
     QWidget* osc2 = open("CmdOsc2", "FrmOsc2");
-    for (QWidget* w : {static_cast<QWidget*>(&window_), osc2}) {
-        activate(w);
-        setValue("VScroll1", w == osc2 ? 200 : 110);
-        test::choose(*w, "Copy render command");
-        const QString copied = QGuiApplication::clipboard()->text();
-        EXPECT_TRUE(copied.startsWith(w == osc2 ? "tarmel-render --pitch 200 "
-                                                : "tarmel-render --pitch 110 "))
-            << copied;
-        auto* toast = w->findChild<ui::Toast*>();
-        ASSERT_NE(toast, nullptr) << w->objectName();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return toast->isVisible(); }));
-        EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
-        EXPECT_EQ(toast->accessibleName(), toast->text());
-        for (const QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!c->isWindow() && c->isVisible()) {
-                EXPECT_FALSE(
-                    QRect(c->mapToGlobal(QPoint()), c->size()).intersects(toast->frameGeometry()))
-                    << c->objectName();
-            }
-        }
-        if (w == osc2) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
-        }
+    setValue("VScroll1", 200);
+    test::choose(*osc2, "Copy render command");
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith("tarmel-render --pitch 200 ")) << copied;
+    auto* toast = osc2->findChild<ui::Toast*>();
+    ASSERT_TRUE(toast != nullptr && toast->isVisible());
+    EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
+    for (const QWidget* c : osc2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(c->isWindow() ||
+                    !QRect(c->mapToGlobal(QPoint()), c->size()).intersects(toast->frameGeometry()))
+            << c->objectName();
     }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
 }
 
 // A settings file that cannot be opened is described as what it is, with what to do about it.
+// (It is read whole before anything changes: nothing can change when it is refused.)
 TEST_F(MainWindowTest, SettingsFilesThatCannotBeOpenedSayWhatIsWrongWithThem) {
-    const QTemporaryDir temporary;
-    const QString dir = temporary.path() + "/";
-    QDir(dir).mkdir("folder.tarmel");
-    const QStringList advice{"There is no file by that name", "Tarmel may not read it",
-                             "Tarmel cannot use this file as settings"};
-    const std::vector<std::pair<QString, int>> cases{
-        {dir + "none.tarmel", 0},
-        {dir + "folder.tarmel", 1},
-        {QStringLiteral(TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel"), 2},
+    const QTemporaryDir dir;
+    QDir(dir.path()).mkdir("folder.tarmel");
+    const std::vector<std::pair<QString, QString>> cases{
+        {dir.filePath("none.tarmel"), "There is no file by that name"},
+        {dir.filePath("folder.tarmel"), "Tarmel may not read it"},
+        {TARMEL_SETTINGS_CORPUS "/bad-ratio.tarmel", "Tarmel cannot use this file as settings"},
     };
-    for (const auto& [file, kind] : cases) {
-        const QStringList seen = test::answering([&, f = file] { window_.openSettings(f); },
-                                                 {.button = QMessageBox::Ok});
-        ASSERT_EQ(seen.size(), 1) << file;
-        for (int k = 0; k < advice.size(); ++k) {
-            EXPECT_EQ(seen[0].contains(advice[k]), k == kind) << seen[0];
-        }
-        EXPECT_TRUE(seen[0].contains(QFileInfo(file).fileName())) << seen[0];
+    for (const auto& [file, advice] : cases) {
+        const QStringList seen = test::answering([&, f = file] { window_.openSettings(f); });
+        EXPECT_TRUE(seen.size() == 1 && seen[0].contains(advice) &&
+                    seen[0].contains(QFileInfo(file).fileName()))
+            << seen.join('|');
     }
 }
 

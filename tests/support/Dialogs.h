@@ -22,17 +22,6 @@ inline QAction* action(const QWidget& window, const QString& text) {
     return it != all.end() ? *it : nullptr;
 }
 
-// Accepts file in a file dialog. selectFile alone leaves the name field as it is once that field
-// has the focus, which the offscreen platform gives it at a moment of its own: the dialog would
-// then return its default name, or nothing.
-inline void acceptFile(QFileDialog& dialog, const QString& file) {
-    dialog.selectFile(file);
-    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-        name->setText(file);
-    }
-    static_cast<QDialog&>(dialog).accept();
-}
-
 struct Answers {
     QMessageBox::StandardButton button = QMessageBox::Yes; // else the box's first button
     QString file{};                                        // for a file dialog
@@ -51,7 +40,14 @@ inline QStringList answering(const std::function<void()>& act, const Answers& an
     timer.callOnTimeout([&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            acceptFile(*files, answers.file);
+            // selectFile alone leaves the name field as it is once that field has the focus,
+            // which the offscreen platform gives it at a moment of its own: the dialog would
+            // then return its default name, or nothing.
+            files->selectFile(answers.file);
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setText(answers.file);
+            }
+            static_cast<QDialog*>(files)->accept();
         } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
             input->setTextValue(answers.text);
             static_cast<QDialog*>(input)->accept();
@@ -80,10 +76,8 @@ inline QStringList answering(const std::function<void()>& act, const Answers& an
 inline QStringList choose(const QWidget& window, const QString& entry,
                           const Answers& answers = {}) {
     QAction* a = action(window, entry);
-    if (a == nullptr) {
-        return {"no entry " + entry};
-    }
-    return answering([a] { a->trigger(); }, answers);
+    return a != nullptr ? answering([a] { a->trigger(); }, answers)
+                        : QStringList{"no entry " + entry};
 }
 
 } // namespace tarmel::test

@@ -16,8 +16,7 @@ namespace tarmel::test {
 inline QWidget* topLevel(const char* name) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const QWidgetList all = QApplication::topLevelWidgets();
-    const auto it = std::ranges::find_if(
-        all, [&](const QWidget* w) { return w->objectName() == QLatin1String(name); });
+    const auto it = std::ranges::find(all, QString::fromLatin1(name), &QWidget::objectName);
     return it != all.end() ? *it : nullptr;
 }
 
