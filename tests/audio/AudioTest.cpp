@@ -111,14 +111,13 @@ TEST(SdlDevice, PlaysAVoiceAndReopensAfterTheDeviceIsLost) {
     output->play(2);
     // SDL's disk driver writes the device's output to the file at the pace of a sound card (the
     // samples themselves are compared in the end-to-end tests).
-    const auto sounded = [&] {
+    bool sounded = false;
+    for (int tries = 0; tries < 1500 && !sounded; ++tries, std::this_thread::sleep_for(20ms)) {
         std::ifstream in(file, std::ios::binary);
-        return std::any_of(std::istreambuf_iterator<char>(in), {}, [](char c) { return c != 0; });
-    };
-    for (int tries = 0; tries < 1500 && !sounded(); ++tries) {
-        std::this_thread::sleep_for(20ms);
+        sounded =
+            std::any_of(std::istreambuf_iterator<char>(in), {}, [](char c) { return c != 0; });
     }
-    EXPECT_TRUE(sounded()) << "no sound from the device opened afresh";
+    EXPECT_TRUE(sounded) << "no sound from the device opened afresh";
     std::filesystem::remove(file);
 }
 
