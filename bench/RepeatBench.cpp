@@ -8,10 +8,8 @@
 #include "audio/SdlDevice.h"
 
 #include <QAbstractButton>
-#include <QAbstractSlider>
 #include <QApplication>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -23,12 +21,6 @@ static long wakeUps() {
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_nvcsw;
-}
-
-// The control of that name on the top-level window of that name.
-template <class T> static T* control(const char* window, const QString& name) {
-    const QWidgetList all = QApplication::topLevelWidgets();
-    return (*std::ranges::find(all, QString(window), &QWidget::objectName))->findChild<T*>(name);
 }
 
 int main(int argc, char** argv) {
@@ -43,27 +35,26 @@ int main(int argc, char** argv) {
         tarmel::app::MainWindow main([&device] { return device.openOutput(); });
         main.load();
         main.show();
-        control<QAbstractButton>("Frmtarmel", "CmdOsc2")->click();
-        control<QAbstractButton>("Frmtarmel", "CmdOsc3")->click();
-        for (const char* name : {"Frmtarmel", "FrmOsc2", "FrmOsc3"}) {
-            for (int i = 0; i < 5; ++i) {
-                // Oscillator 2's third modulator is the random one.
-                const bool random = name == std::string("FrmOsc2") && i == 2;
-                if (random ? setting.starts_with("random") : setting == "all on but random") {
-                    control<QAbstractButton>(name, QStringLiteral("ChkFm(%1)").arg(i))->click();
-                }
-            }
+        main.findChild<QAbstractButton*>("CmdOsc2")->click();
+        main.findChild<QAbstractButton*>("CmdOsc3")->click();
+        // The controls set as a whole, as undo sets them. Oscillator 2's third modulator (the
+        // eighth of fifteen) is the random one.
+        tarmel::sound::Controls c;
+        for (std::size_t m = 0; m < c.modulators.size(); ++m) {
+            c.modulators[m].on =
+                m == 7 ? setting.starts_with("random") : setting == "all on but random";
         }
         if (setting == "random on, never reseeded") {
-            control<QAbstractSlider>("Frmtarmel", "VScroll1")->setValue(1);
-            control<QAbstractSlider>("FrmOsc2", "sliderFm(2)")->setValue(1);
-            control<QAbstractSlider>("FrmOsc2", "sliderharmon(2)")->setValue(16);
+            c.pitch1 = 1;
+            c.modulators[7].F = 1;
+            c.modulators[7].H = 16;
         }
+        main.model().document().setControls(c);
         if (setting.ends_with("Sound window open")) {
             main.showSoundView();
         }
         if (setting != "idle") {
-            control<QAbstractButton>("Frmtarmel", "Cmdstart")->click();
+            main.findChild<QAbstractButton*>("Cmdstart")->click();
         }
         // What a start costs (the first sound, the first paint, the windows' first layout) is no
         // part of a steady repeat: the count starts a second later.

@@ -87,8 +87,8 @@ public:
         for (int n = 100 + getpid() % 800, last = n + 50, shown = 0; n < last && !x_; ++n) {
             const std::string display = std::string(":").append(std::to_string(n));
             const std::string started =
-                background("Xvfb " + display + " -noreset -displayfd 3 -screen 0 1280x1024x24 " +
-                           "-nolisten tcp 3>&1 >/dev/null 2>" + file("xvfb.log"));
+                sh("sh -c 'echo $$; exec Xvfb " + display + " -noreset -displayfd 3 -screen 0 " +
+                   "1280x1024x24 -nolisten tcp 3>&1 >/dev/null 2>" + file("xvfb.log") + "' &");
             if (std::sscanf(started.c_str(), "%d %d", &xvfb_, &shown) == 2 && shown == n) {
                 x_ = XOpenDisplay(display.c_str());
             }
@@ -144,10 +144,6 @@ public:
         }
         pclose(p);
         return out;
-    }
-    // Starts command in the background; what it writes at once after its process id.
-    static std::string background(const std::string& command) {
-        return sh("sh -c 'echo $$; exec " + command + "' &");
     }
     std::string xdo(const std::string& a) const { return sh("xdotool " + a + " 2>/dev/null"); }
     // A shown window whose title is title (an extended regular expression), waiting up to

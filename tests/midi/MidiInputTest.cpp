@@ -12,6 +12,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace tarmel::midi {
@@ -68,9 +69,8 @@ struct FakeSystem {
         std::unique_lock lock(mutex);
         present = std::move(outputs);
         const int before = listings;
-        const MidiInput::Changed announce = changed;
         lock.unlock();
-        announce();
+        changed(); // set once, when the watcher opened the port
         return before;
     }
 
@@ -89,44 +89,36 @@ const std::string kDrums = "USB Drums:Drums MIDI 1 129:0";
 // The outputs connected for the parts of their names asked for, and what the user is told; also
 // when there is no MIDI system, or it refuses the port.
 TEST(MidiInput, ConnectsTheOutputsWhoseNamesHoldAnAskedForPartOrSaysWhyNot) {
-    const MidiInput::Opener none = [](auto, auto) { return nullptr; };
-    const MidiInput::Opener refusing = [](auto, auto) -> std::unique_ptr<MidiInput::Port> {
-        throw std::runtime_error("the JACK server refused the input port");
-    };
-    struct Case {
-        Names only;
-        std::map<std::string, int> connected;
-        Names notices;
-        MidiInput::Opener open = nullptr;
-    };
+    // The parts asked for, the outputs connected (how often each), the notices, the port opener.
+    // Filtering by a part of the name is also seen in the next test, with several parts.
+    using Case = std::tuple<Names, std::map<std::string, int>, Names, MidiInput::Opener>;
     const std::vector<Case> cases{
-        {{}, {{kKeys, 1}, {kDrums, 1}}, {}},
-        {{"keys"}, {{kKeys, 1}}, {}},
-        {{"Drums MIDI", "keys"}, {{kKeys, 1}, {kDrums, 1}}, {}},
-        {{"129:0"}, {{kDrums, 1}}, {}},
+        {{}, {{kKeys, 1}, {kDrums, 1}}, {}, nullptr},
         {{"Keys", "drums"},
          {},
-         {"no MIDI output named \"Keys\", \"drums\" yet; Tarmel connects to it when it appears"}},
+         {"no MIDI output named \"Keys\", \"drums\" yet; Tarmel connects to it when it appears"},
+         nullptr},
         {{},
          {},
          {"no MIDI input: no JACK server runs and there is no ALSA sequencer (/dev/snd/seq); the "
           "letter keys play as always"},
-         none},
+         [](auto, auto) { return nullptr; }},
         {{},
          {},
          {"no MIDI input: the JACK server refused the input port; the letter keys play as always"},
-         refusing},
+         [](auto, auto) -> std::unique_ptr<MidiInput::Port> {
+             throw std::runtime_error("the JACK server refused the input port");
+         }},
     };
-    for (const Case& c : cases) {
+    for (const auto& [only, connected, notices, open] : cases) {
+        const auto want = std::tie(connected, notices);
         FakeSystem system;
         system.present = {kKeys, kDrums};
         {
-            const MidiInput input = system.watch(c.only, c.open);
-            EXPECT_TRUE(system.until(
-                [&] { return system.connects == c.connected && system.notices == c.notices; }));
+            const MidiInput input = system.watch(only, open);
+            system.until([&] { return std::tie(system.connects, system.notices) == want; });
         } // the watcher has ended: nothing more is connected or said
-        EXPECT_EQ(system.connects, c.connected) << testing::PrintToString(c.only);
-        EXPECT_EQ(system.notices, c.notices) << testing::PrintToString(c.only);
+        EXPECT_EQ(std::tie(system.connects, system.notices), want);
     }
 }
 
@@ -145,7 +137,7 @@ TEST(MidiInput, ConnectsOutputsAnnouncedLaterAndAgainWhenTheyComeBack) {
     ASSERT_TRUE(system.until([&] { return system.listings > before; })) << "pads seen gone";
     system.set({kKeys, pads, kDrums});
     const std::map<std::string, int> want{{pads, 2}, {kDrums, 1}};
-    EXPECT_TRUE(system.until([&] { return system.connects == want; }));
+    system.until([&] { return system.connects == want; });
     EXPECT_EQ(system.connects, want);
     EXPECT_EQ(system.notices.size(), 1U);
 }
