@@ -22,14 +22,13 @@
 
 // Every malloc of this program (C++'s new included) goes through this counter, which counts on a
 // thread only while it is inside the plug-in's run() and not in a worker job there (the test host
-// runs jobs inside run(), as freewheeling hosts do; a job may allocate). The sanitizer build keeps
-// its own allocator: there nothing is counted.
-static thread_local bool counting = false;
+// runs jobs inside run(), as freewheeling hosts do; a job may allocate), in a host with a worker.
+// The sanitizer build keeps its own allocator: there nothing is counted.
 static std::atomic<long> allocations{0};
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* malloc(std::size_t size) {
-    if (counting) {
+    if (tarmel::plugin::test::inRun) {
         allocations.fetch_add(1, std::memory_order_relaxed);
     }
     return __libc_malloc(size);
@@ -43,57 +42,39 @@ using Node = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
 Node uri(const std::string& text) {
     return {lilv_new_uri(world(), text.c_str()), lilv_node_free};
 }
-// The text of node, which is then freed ("" for none).
-std::string text(LilvNode* node) {
-    std::string t = node != nullptr ? lilv_node_as_string(node) : "";
-    lilv_node_free(node);
-    return t;
-}
-
-// What a host shows of a port: "name, minimum to maximum, default, kinds, unit, group's name".
+// What a host shows of a port: its name, minimum, maximum, default, property, unit and group's
+// name, each URI by its last part.
 std::string describe(const std::string& symbol) {
     const LilvPort* port = lilv_plugin_get_port_by_symbol(
         plugin(), Node(lilv_new_string(world(), symbol.c_str()), lilv_node_free).get());
-    if (port == nullptr) {
-        return "none";
+    std::string d;
+    for (const std::string p :
+         {"lv2core#name", "lv2core#minimum", "lv2core#maximum", "lv2core#default",
+          "lv2core#portProperty", "extensions/units#unit", "ext/port-groups#group"}) {
+        LilvNode* value = lilv_port_get(plugin(), port, uri("http://lv2plug.in/ns/" + p).get());
+        if (p.ends_with("group") && value != nullptr) { // hosts title the group by its name
+            value = lilv_world_get(world(), Node(value, lilv_node_free).get(),
+                                   uri("http://lv2plug.in/ns/lv2core#name").get(), nullptr);
+        }
+        const std::string t = value != nullptr ? lilv_node_as_string(value) : "";
+        d += t.empty() ? "" : ", " + t.substr(t.rfind('#') + 1);
+        lilv_node_free(value);
     }
-    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
-    lilv_port_get_range(plugin(), port, &def, &min, &max);
-    std::string d = text(lilv_port_get_name(plugin(), port)) + ", " + text(min) + " to " +
-                    text(max) + ", " + text(def);
-    const std::string lv2 = "http://lv2plug.in/ns/lv2core#";
-    for (const std::string property : {"integer", "toggled"}) {
-        d += lilv_port_has_property(plugin(), port, uri(lv2 + property).get()) ? ", " + property
-                                                                               : "";
-    }
-    const auto get = [&](const char* predicate) {
-        return text(lilv_port_get(plugin(), port, uri(predicate).get()));
-    };
-    const std::string unit = get("http://lv2plug.in/ns/extensions/units#unit");
-    d += unit.empty() ? "" : ", " + unit.substr(unit.rfind('#') + 1);
-    const std::string group = get("http://lv2plug.in/ns/ext/port-groups#group");
-    return group.empty() ? d
-                         : d + ", " +
-                               text(lilv_world_get(world(), uri(group).get(),
-                                                   uri(lv2 + "name").get(), nullptr));
+    return d.substr(2);
 }
 
 // A port of each kind, worked by hand.
 TEST(Ports, EachKindAsAHostReadsIt) {
-    EXPECT_EQ(lilv_plugin_get_num_ports(plugin()), 54u); // MIDI, audio, gain and 51 controls
+    // MIDI, audio, gain and 51 controls: pitch 1 is not a port (the notes set it).
+    EXPECT_EQ(lilv_plugin_get_num_ports(plugin()), 54u);
     const std::vector<std::pair<std::string, std::string>> want{
-        {"pitch", "none"},
         {"o2m3_mul",
-         "Multiply, modulator 3 of oscillator 2, 0.0 to 10.0, 2.0, integer, Oscillator 2"},
-        {"o1m2_mul",
-         "Multiply, modulator 2 of oscillator 1, 2.0 to 10.0, 2.0, integer, Oscillator 1"},
-        {"o3m5_div",
-         "Divide, modulator 5 of oscillator 3, 2.0 to 16.0, 2.0, integer, Oscillator 3"},
-        {"o3m1_on", "Modulator 1 of oscillator 3, 0.0 to 1.0, 0.0, toggled, Oscillator 3"},
-        {"offset3", "Oscillator 3 pitch offset, -170.0 to 170.0, 0.0, integer, hz, Oscillator 3"},
-        {"play1", "Play oscillator 1, 0.0 to 1.0, 1.0, toggled, Oscillator 1"},
-        {"attack", "Envelope, decay to attack, 0.0 to 1500.0, 0.0, integer"},
-        {"gain", "Gain, -60.0 to 30.0, 0.0, db"},
+         "Multiply, modulator 3 of oscillator 2, 0.0, 10.0, 2.0, integer, Oscillator 2"},
+        {"o3m5_div", "Divide, modulator 5 of oscillator 3, 2.0, 16.0, 2.0, integer, Oscillator 3"},
+        {"offset3", "Oscillator 3 pitch offset, -170.0, 170.0, 0.0, integer, hz, Oscillator 3"},
+        {"play1", "Play oscillator 1, 0.0, 1.0, 1.0, toggled, Oscillator 1"},
+        {"attack", "Envelope, decay to attack, 0.0, 1500.0, 0.0, integer"},
+        {"gain", "Gain, -60.0, 30.0, 0.0, db"},
     };
     for (const auto& [symbol, description] : want) {
         EXPECT_EQ(describe(symbol), description) << symbol;
@@ -198,15 +179,11 @@ std::vector<Sequence> sequences() {
             {"o3m1_div", 2.4f, 2}},
            {{5000, 83}, {9000, 0}},
            60000,
-           {{10, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-            {30, {0x90, 84, 100}},
-            {40, {}},
-            {60, {0xB0, 121, 0}},
-            {70, {0xB0, 120}}}}}},
+           {{30, {0x90, 84, 100}}, {40, {}}, {60, {0xB0, 121, 0}}, {70, {0xB0, 120}}}}}},
     };
 }
 
-void PrintTo(const Sequence& s, std::ostream* out) {
+void PrintTo(const Sequence& s, std::ostream* out) { // names the sequence in ctest's listing
     *out << s.name;
 }
 
@@ -229,10 +206,6 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
     std::vector<std::unique_ptr<Host>> hosts; // set up one at a time
     for (const auto& [blocks, worker] : kBlockPatterns) {
         hosts.push_back(std::make_unique<Host>(44100, worker));
-        if (worker) { // without one, run() computes the second itself and may allocate
-            hosts.back()->onRun = [](bool running) { counting = running; };
-            hosts.back()->onWork = [](bool working) { counting = !working; };
-        }
     }
     allocations = 0;
     std::vector<std::vector<float>> got(hosts.size());
@@ -292,33 +265,12 @@ TEST(Plugin, OtherRatesKeepLengthAndPitchAndGainScalesInDecibels) {
     }
 }
 
-TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
-    Host first, second, fresh, spoiled;
-    for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        h->set("o2m3_on", 1);
-        h->set("play2", 1);
-    }
-    first.note(0, 50);
-    first.render(1000, {256});
-    const std::string saved = first.saveState();
-    ASSERT_NE(saved.find("random"), std::string::npos) << saved;
-    ASSERT_TRUE(second.restoreState(saved));
-    const std::string bad = std::string(saved).replace(saved.find("[state]"), 7, "[state");
-    ASSERT_TRUE(spoiled.restoreState(bad)); // lilv reads it; the plug-in refuses the text
-    first.send(0, {0xB0, 120, 0});          // the notes before fall silent
-    std::vector<std::vector<float>> next;
-    for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        h->note(0, 70);
-        next.push_back(h->render(44100, {128}));
-    }
-    EXPECT_EQ(next[1], next[0]);
-    EXPECT_NE(next[2], next[0]) << "the carried state makes no difference to this note";
-    EXPECT_EQ(next[3], next[2]);
-}
-
 // Every preset the bundle relates to the plug-in, one for each file of the folder, applied
-// through lilv (its port values and its carried state), plays note 69 as its file does.
-TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
+// through lilv (its port values and its carried state), plays note 69 as its file does; the state
+// after it, saved through lilv's text and restored into a new instance that has the preset's
+// ports, plays the next note 69 as the file's second generation. A preset that plays the same
+// second twice would not see a state lost, but most carry modulators on, whose outputs move.
+TEST(Plugin, EveryPresetSoundsAsItsFileAndItsStateCarriesOnInANewInstance) {
     LilvNodes* presets =
         lilv_plugin_get_related(plugin(), uri("http://lv2plug.in/ns/ext/presets#Preset").get());
     LILV_FOREACH(nodes, i, presets) {
@@ -326,11 +278,17 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
         const std::string stem = preset.substr(preset.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
-        const std::vector<float> want = expected({{{}, {{0, 69}}, 44100}}, file.state, file);
-        Host host;
+        const std::vector<float> want =
+            expected({{{}, {{0, 69}, {44100, 69}}, 88200}}, file.state, file);
+        Host host, restored;
         ASSERT_TRUE(host.loadPreset(preset)) << preset;
         host.note(0, 69);
-        const std::vector<float> got = host.render(44100, {1024});
+        std::vector<float> got = host.render(44100, {1024});
+        ASSERT_TRUE(restored.loadPreset(preset)); // its ports; its state then the saved one
+        ASSERT_TRUE(restored.restoreState(host.saveState()));
+        restored.note(0, 69);
+        const std::vector<float> next = restored.render(44100, {1024});
+        got.insert(got.end(), next.begin(), next.end());
         EXPECT_TRUE(std::ranges::any_of(got, [](float s) { return s != 0.0f; })) << stem;
         EXPECT_EQ(firstDifference(got, want), "") << stem;
     }
