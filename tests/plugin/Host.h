@@ -53,8 +53,7 @@ inline thread_local bool inRun = false;
 
 class Host {
 public:
-    // worker: whether the host offers the LV2 Worker. Set up one host at a time (lilv is not for
-    // two threads at once); each may then run on a thread of its own.
+    // worker: whether the host offers the LV2 Worker.
     explicit Host(double rate = 44100, bool worker = true) : worker_(worker) {
         const LV2_Feature* features[] = {&features_[0], &features_[1],
                                          worker ? &features_[2] : nullptr, nullptr};
@@ -107,9 +106,7 @@ public:
                 lv2_atom_forge_frame_time(&forge_, std::max(it->first, rendered_) - rendered_);
                 const auto size = static_cast<uint32_t>(it->second.size());
                 lv2_atom_forge_atom(&forge_, size, midiEvent_);
-                if (size > 0) { // an empty message is an atom with no body
-                    lv2_atom_forge_write(&forge_, it->second.data(), size);
-                }
+                lv2_atom_forge_write(&forge_, it->second.data(), size);
             }
             lv2_atom_forge_pop(&forge_, &sequence);
             pending_.erase(pending_.begin(), end);
