@@ -58,13 +58,7 @@ public:
         const LV2_Feature* features[] = {&features_[0], &features_[1],
                                          worker ? &features_[2] : nullptr, nullptr};
         lv2_atom_forge_init(&forge_, &map_);
-        midiEvent_ = map_.map(this, LV2_MIDI__MidiEvent);
         instance_ = lilv_plugin_instantiate(plugin(), rate, features);
-        if (instance_ == nullptr) {
-            throw std::runtime_error("the plug-in could not be instantiated");
-        }
-        interface_ = static_cast<const LV2_Worker_Interface*>(
-            lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
         controls_.assign(lilv_plugin_get_num_ports(plugin()), NAN);
         lilv_plugin_get_port_ranges_float(plugin(), nullptr, nullptr, controls_.data());
         for (uint32_t i = 0; i < controls_.size(); ++i) {
@@ -79,8 +73,6 @@ public:
         lilv_instance_deactivate(instance_);
         lilv_instance_free(instance_);
     }
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
 
     // Sets a control port by symbol (gain, or a control's table symbol).
     void set(const std::string& symbol, float value) { controls_[ports_.at(symbol)] = value; }
@@ -94,9 +86,9 @@ public:
     // Runs blocks of the given sizes in turn until frames more frames are rendered; returns them.
     std::vector<float> render(uint64_t frames, const std::vector<uint32_t>& blocks) {
         std::vector<float> out(frames, NAN);
-        for (uint64_t done = 0, k = 0; done < frames; ++k) {
-            const auto n =
-                static_cast<uint32_t>(std::min<uint64_t>(blocks[k % blocks.size()], frames - done));
+        for (uint64_t k = 0, start = rendered_; rendered_ < start + frames; ++k) {
+            const auto n = static_cast<uint32_t>(
+                std::min<uint64_t>(blocks[k % blocks.size()], start + frames - rendered_));
             lv2_atom_forge_set_buffer(&forge_, reinterpret_cast<uint8_t*>(midiBuffer_.data()),
                                       midiBuffer_.size() * sizeof(uint64_t));
             LV2_Atom_Forge_Frame sequence;
@@ -105,12 +97,13 @@ public:
             for (auto it = pending_.begin(); it != end; ++it) {
                 lv2_atom_forge_frame_time(&forge_, std::max(it->first, rendered_) - rendered_);
                 const auto size = static_cast<uint32_t>(it->second.size());
-                lv2_atom_forge_atom(&forge_, size, midiEvent_);
+                lv2_atom_forge_atom(&forge_, size, map_.map(this, LV2_MIDI__MidiEvent));
                 lv2_atom_forge_write(&forge_, it->second.data(), size);
             }
             lv2_atom_forge_pop(&forge_, &sequence);
             pending_.erase(pending_.begin(), end);
-            lilv_instance_connect_port(instance_, ports_.at("out"), out.data() + done);
+            lilv_instance_connect_port(instance_, ports_.at("out"),
+                                       out.data() + (rendered_ - start));
             timespec t0{}, t1{};
             clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
             inRun = worker_;
@@ -121,7 +114,6 @@ public:
             for (const auto& job : std::exchange(deferred_, {})) {
                 work(static_cast<uint32_t>(job.size()), job.data());
             }
-            done += n;
             rendered_ += n;
         }
         return out;
@@ -162,7 +154,9 @@ private:
     LV2_Worker_Status work(uint32_t size, const void* data) {
         const bool running = std::exchange(inRun, false);
         // The plug-in sends no responses: one would be refused.
-        const LV2_Worker_Status status = interface_->work(
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(
+            lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
+        const LV2_Worker_Status status = worker->work(
             lilv_instance_get_handle(instance_),
             [](void*, uint32_t, const void*) { return LV2_WORKER_ERR_UNKNOWN; }, this, size, data);
         inRun = running;
@@ -172,11 +166,9 @@ private:
     bool restore(LilvState* state) { // frees state
         if (state != nullptr) {
             // A preset's port values, by symbol: the bundle writes them as floats.
-            const auto setPort = [](const char* symbol, void* host, const void* value,
-                                    uint32_t size, uint32_t) {
-                if (size == sizeof(float)) {
-                    static_cast<Host*>(host)->set(symbol, *static_cast<const float*>(value));
-                }
+            const auto setPort = [](const char* symbol, void* host, const void* value, uint32_t,
+                                    uint32_t) {
+                static_cast<Host*>(host)->set(symbol, *static_cast<const float*>(value));
             };
             lilv_state_restore(state, instance_, setPort, this, 0, nullptr);
             lilv_state_free(state);
@@ -206,9 +198,7 @@ private:
     LV2_Feature features_[3]{
         {LV2_URID__map, &map_}, {LV2_URID__unmap, &unmap_}, {LV2_WORKER__schedule, &schedule_}};
     LilvInstance* instance_ = nullptr;
-    bool worker_; // whether the host offers the worker
-    const LV2_Worker_Interface* interface_ = nullptr;
-    LV2_URID midiEvent_ = 0;
+    bool worker_;                           // whether the host offers the worker
     std::map<std::string, uint32_t> ports_; // index by symbol
     std::vector<float> controls_;           // one value for each port; control ports only used
     std::vector<uint64_t> midiBuffer_ = std::vector<uint64_t>(8192); // an atom sequence, aligned
