@@ -158,7 +158,8 @@ std::vector<std::pair<std::string, std::vector<Segment>>> sequences() {
         {"SilencingControllers",
          {{{}, silenced, 85000, {{30000, {0xB4, 123, 0}}, {60000, {0xB0, 120, 0}}}}}},
         // Ports out of range, NaN or between integers; MIDI the plug-in must pass over (the
-        // note-ons it reads are midi::noteOn's, checked on their own in NotesTest).
+        // note-ons it reads are midi::noteOn's, checked on their own in NotesTest), the
+        // controllers while notes sound.
         {"BadInput",
          {{{{"o1m2_on", 7, 1},
             {"o1m2_mul", -5, 2},
@@ -167,7 +168,7 @@ std::vector<std::pair<std::string, std::vector<Segment>>> sequences() {
             {"o3m1_div", 2.4f, 2}},
            {{5000, 83}, {9000, 0}},
            60000,
-           {{30, {0x90, 84, 100}}, {60, {0xB0, 121, 0}}, {70, {0xB0, 120}}}}}},
+           {{30, {0x90, 84, 100}}, {7000, {0xB0, 121, 0}}, {12000, {0xB0, 120}}}}}},
     };
 }
 
