@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
+#include <deque>
 #include <lilv/lilv.h>
 #include <lv2/atom/forge.h>
 #include <lv2/midi/midi.h>
@@ -16,7 +18,6 @@
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <time.h>
 #include <utility>
 #include <vector>
 
@@ -45,27 +46,19 @@ inline const LilvPlugin* plugin() {
     return p;
 }
 
-inline double seconds(clockid_t clock) {
-    timespec t{};
-    clock_gettime(clock, &t);
-    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
+// True on a thread while the plug-in's run() runs there, except in a worker job inside it, in a
+// host that offers a worker (else run() computes the second itself and may allocate): the tests
+// count allocations then.
+inline thread_local bool inRun = false;
 
 class Host {
 public:
-    // worker: whether the host offers the LV2 Worker. Set up one host at a time (lilv is not for
-    // two threads at once); each may then run on a thread of its own.
-    explicit Host(double rate = 44100, bool worker = true) {
+    // worker: whether the host offers the LV2 Worker.
+    explicit Host(double rate = 44100, bool worker = true) : worker_(worker) {
         const LV2_Feature* features[] = {&features_[0], &features_[1],
                                          worker ? &features_[2] : nullptr, nullptr};
         lv2_atom_forge_init(&forge_, &map_);
-        midiEvent_ = map_.map(this, LV2_MIDI__MidiEvent);
         instance_ = lilv_plugin_instantiate(plugin(), rate, features);
-        if (instance_ == nullptr) {
-            throw std::runtime_error("the plug-in could not be instantiated");
-        }
-        worker_ = static_cast<const LV2_Worker_Interface*>(
-            lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
         controls_.assign(lilv_plugin_get_num_ports(plugin()), NAN);
         lilv_plugin_get_port_ranges_float(plugin(), nullptr, nullptr, controls_.data());
         for (uint32_t i = 0; i < controls_.size(); ++i) {
@@ -80,8 +73,6 @@ public:
         lilv_instance_deactivate(instance_);
         lilv_instance_free(instance_);
     }
-    Host(const Host&) = delete;
-    Host& operator=(const Host&) = delete;
 
     // Sets a control port by symbol (gain, or a control's table symbol).
     void set(const std::string& symbol, float value) { controls_[ports_.at(symbol)] = value; }
@@ -95,9 +86,9 @@ public:
     // Runs blocks of the given sizes in turn until frames more frames are rendered; returns them.
     std::vector<float> render(uint64_t frames, const std::vector<uint32_t>& blocks) {
         std::vector<float> out(frames, NAN);
-        for (uint64_t done = 0, k = 0; done < frames; ++k) {
-            const auto n =
-                static_cast<uint32_t>(std::min<uint64_t>(blocks[k % blocks.size()], frames - done));
+        for (uint64_t k = 0, start = rendered_; rendered_ < start + frames; ++k) {
+            const auto n = static_cast<uint32_t>(
+                std::min<uint64_t>(blocks[k % blocks.size()], start + frames - rendered_));
             lv2_atom_forge_set_buffer(&forge_, reinterpret_cast<uint8_t*>(midiBuffer_.data()),
                                       midiBuffer_.size() * sizeof(uint64_t));
             LV2_Atom_Forge_Frame sequence;
@@ -106,24 +97,23 @@ public:
             for (auto it = pending_.begin(); it != end; ++it) {
                 lv2_atom_forge_frame_time(&forge_, std::max(it->first, rendered_) - rendered_);
                 const auto size = static_cast<uint32_t>(it->second.size());
-                lv2_atom_forge_atom(&forge_, size, midiEvent_);
-                if (size > 0) { // an empty message is an atom with no body
-                    lv2_atom_forge_write(&forge_, it->second.data(), size);
-                }
+                lv2_atom_forge_atom(&forge_, size, map_.map(this, LV2_MIDI__MidiEvent));
+                lv2_atom_forge_write(&forge_, it->second.data(), size);
             }
             lv2_atom_forge_pop(&forge_, &sequence);
             pending_.erase(pending_.begin(), end);
-            lilv_instance_connect_port(instance_, ports_.at("out"), out.data() + done);
-            onRun(true);
-            const double start = seconds(CLOCK_MONOTONIC), cpu = seconds(CLOCK_THREAD_CPUTIME_ID);
+            lilv_instance_connect_port(instance_, ports_.at("out"),
+                                       out.data() + (rendered_ - start));
+            timespec t0{}, t1{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+            inRun = worker_;
             lilv_instance_run(instance_, n);
-            lastRunCpu = seconds(CLOCK_THREAD_CPUTIME_ID) - cpu;
-            lastRun = seconds(CLOCK_MONOTONIC) - start;
-            onRun(false);
+            inRun = false;
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+            lastRun = double(t1.tv_sec - t0.tv_sec) + 1e-9 * double(t1.tv_nsec - t0.tv_nsec);
             for (const auto& job : std::exchange(deferred_, {})) {
                 work(static_cast<uint32_t>(job.size()), job.data());
             }
-            done += n;
             rendered_ += n;
         }
         return out;
@@ -156,32 +146,29 @@ public:
     // Worker jobs wait until the block has run, as on a worker thread that is done before the
     // next block (live); otherwise they run at once, inside run() (offline).
     bool deferWork = false;
-    // How long the last run() took, in seconds, and the processor time it used, without the time
-    // other threads took from it.
-    double lastRun = 0, lastRunCpu = 0;
-    // Called around every run() of the plug-in and around every worker job.
-    void (*onRun)(bool running) = [](bool) {};
-    void (*onWork)(bool working) = [](bool) {};
+    // The processor time the last run() used, in seconds: time other programs took from it on a
+    // busy machine is not counted.
+    double lastRun = 0;
 
 private:
     LV2_Worker_Status work(uint32_t size, const void* data) {
-        onWork(true);
+        const bool running = std::exchange(inRun, false);
         // The plug-in sends no responses: one would be refused.
-        const LV2_Worker_Status status = worker_->work(
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(
+            lilv_instance_get_extension_data(instance_, LV2_WORKER__interface));
+        const LV2_Worker_Status status = worker->work(
             lilv_instance_get_handle(instance_),
             [](void*, uint32_t, const void*) { return LV2_WORKER_ERR_UNKNOWN; }, this, size, data);
-        onWork(false);
+        inRun = running;
         return status;
     }
 
     bool restore(LilvState* state) { // frees state
         if (state != nullptr) {
             // A preset's port values, by symbol: the bundle writes them as floats.
-            const auto setPort = [](const char* symbol, void* host, const void* value,
-                                    uint32_t size, uint32_t) {
-                if (size == sizeof(float)) {
-                    static_cast<Host*>(host)->set(symbol, *static_cast<const float*>(value));
-                }
+            const auto setPort = [](const char* symbol, void* host, const void* value, uint32_t,
+                                    uint32_t) {
+                static_cast<Host*>(host)->set(symbol, *static_cast<const float*>(value));
             };
             lilv_state_restore(state, instance_, setPort, this, 0, nullptr);
             lilv_state_free(state);
@@ -189,17 +176,16 @@ private:
         return state != nullptr;
     }
 
-    std::map<std::string, LV2_URID> urids_; // numbered from 1 in the order first asked for
+    std::deque<std::string> uris_; // URID n is uris_[n - 1], in the order first asked for
     LV2_URID_Map map_{this, [](void* h, const char* uri) {
-                          auto& urids = static_cast<Host*>(h)->urids_;
-                          return urids.emplace(uri, urids.size() + 1).first->second;
+                          auto& uris = static_cast<Host*>(h)->uris_;
+                          if (std::ranges::find(uris, uri) == uris.end()) {
+                              uris.emplace_back(uri);
+                          }
+                          return LV2_URID(std::ranges::find(uris, uri) - uris.begin() + 1);
                       }};
-    LV2_URID_Unmap unmap_{this, [](void* h, LV2_URID id) {
-                              const auto& urids = static_cast<Host*>(h)->urids_;
-                              const auto found = std::ranges::find_if(
-                                  urids, [id](const auto& u) { return u.second == id; });
-                              return found != urids.end() ? found->first.c_str() : nullptr;
-                          }};
+    LV2_URID_Unmap unmap_{
+        this, [](void* h, LV2_URID id) { return static_cast<Host*>(h)->uris_.at(id - 1).c_str(); }};
     LV2_Worker_Schedule schedule_{this, [](void* handle, uint32_t size, const void* data) {
                                       auto& host = *static_cast<Host*>(handle);
                                       const auto* bytes = static_cast<const uint8_t*>(data);
@@ -212,8 +198,7 @@ private:
     LV2_Feature features_[3]{
         {LV2_URID__map, &map_}, {LV2_URID__unmap, &unmap_}, {LV2_WORKER__schedule, &schedule_}};
     LilvInstance* instance_ = nullptr;
-    const LV2_Worker_Interface* worker_ = nullptr;
-    LV2_URID midiEvent_ = 0;
+    bool worker_;                           // whether the host offers the worker
     std::map<std::string, uint32_t> ports_; // index by symbol
     std::vector<float> controls_;           // one value for each port; control ports only used
     std::vector<uint64_t> midiBuffer_ = std::vector<uint64_t>(8192); // an atom sequence, aligned

@@ -1,8 +1,7 @@
 // The plug-in in a host: its ports as a host reads them; sequences of notes and control changes
-// against the reference rendering, sample for sample at 44100 Hz, in blocks of several sizes and in
-// instances side by side on threads of their own, with run() allocating nothing and no thread
-// started; eight voices and stealing; the silencing controllers; bad input; gain and other rates;
-// state and presets through lilv.
+// against the reference rendering, sample for sample at 44100 Hz, in blocks of several sizes, with
+// run() allocating nothing and no thread started; eight voices and stealing; the silencing
+// controllers; bad input; gain and other rates; presets and the state through lilv.
 #include "files/Settings.h"
 #include "sound/Controls.h"
 #include "synth/Synthesizer.h"
@@ -11,25 +10,24 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 // Every malloc of this program (C++'s new included) goes through this counter, which counts on a
 // thread only while it is inside the plug-in's run() and not in a worker job there (the test host
-// runs jobs inside run(), as freewheeling hosts do; a job may allocate). The sanitizer build keeps
-// its own allocator: there nothing is counted.
-static thread_local bool counting = false;
+// runs jobs inside run(), as freewheeling hosts do; a job may allocate), in a host with a worker.
+// The sanitizer build keeps its own allocator: there nothing is counted.
 static std::atomic<long> allocations{0};
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* malloc(std::size_t size) {
-    if (counting) {
+    if (tarmel::plugin::test::inRun) {
         allocations.fetch_add(1, std::memory_order_relaxed);
     }
     return __libc_malloc(size);
@@ -43,76 +41,56 @@ using Node = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
 Node uri(const std::string& text) {
     return {lilv_new_uri(world(), text.c_str()), lilv_node_free};
 }
-// The text of node, which is then freed ("" for none).
-std::string text(LilvNode* node) {
-    std::string t = node != nullptr ? lilv_node_as_string(node) : "";
-    lilv_node_free(node);
-    return t;
-}
-
-// What a host shows of a port: "name, minimum to maximum, default, kinds, unit, group's name".
+// What a host shows of a port: its name, minimum, maximum, default, property, unit and group's
+// name, each URI by its last part.
 std::string describe(const std::string& symbol) {
     const LilvPort* port = lilv_plugin_get_port_by_symbol(
         plugin(), Node(lilv_new_string(world(), symbol.c_str()), lilv_node_free).get());
-    if (port == nullptr) {
-        return "none";
+    std::string d;
+    for (const std::string p :
+         {"lv2core#name", "lv2core#minimum", "lv2core#maximum", "lv2core#default",
+          "lv2core#portProperty", "extensions/units#unit", "ext/port-groups#group"}) {
+        LilvNode* value = lilv_port_get(plugin(), port, uri("http://lv2plug.in/ns/" + p).get());
+        if (p.ends_with("group") && value != nullptr) { // hosts title the group by its name
+            value = lilv_world_get(world(), Node(value, lilv_node_free).get(),
+                                   uri("http://lv2plug.in/ns/lv2core#name").get(), nullptr);
+        }
+        const std::string t = value != nullptr ? lilv_node_as_string(value) : "";
+        d += t.empty() ? "" : ", " + t.substr(t.rfind('#') + 1);
+        lilv_node_free(value);
     }
-    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
-    lilv_port_get_range(plugin(), port, &def, &min, &max);
-    std::string d = text(lilv_port_get_name(plugin(), port)) + ", " + text(min) + " to " +
-                    text(max) + ", " + text(def);
-    const std::string lv2 = "http://lv2plug.in/ns/lv2core#";
-    for (const std::string property : {"integer", "toggled"}) {
-        d += lilv_port_has_property(plugin(), port, uri(lv2 + property).get()) ? ", " + property
-                                                                               : "";
-    }
-    const auto get = [&](const char* predicate) {
-        return text(lilv_port_get(plugin(), port, uri(predicate).get()));
-    };
-    const std::string unit = get("http://lv2plug.in/ns/extensions/units#unit");
-    d += unit.empty() ? "" : ", " + unit.substr(unit.rfind('#') + 1);
-    const std::string group = get("http://lv2plug.in/ns/ext/port-groups#group");
-    return group.empty() ? d
-                         : d + ", " +
-                               text(lilv_world_get(world(), uri(group).get(),
-                                                   uri(lv2 + "name").get(), nullptr));
+    return d.substr(2);
 }
 
 // A port of each kind, worked by hand.
 TEST(Ports, EachKindAsAHostReadsIt) {
-    EXPECT_EQ(lilv_plugin_get_num_ports(plugin()), 54u); // MIDI, audio, gain and 51 controls
+    // MIDI, audio, gain and 51 controls: pitch 1 is not a port (the notes set it).
+    EXPECT_EQ(lilv_plugin_get_num_ports(plugin()), 54u);
     const std::vector<std::pair<std::string, std::string>> want{
-        {"pitch", "none"},
         {"o2m3_mul",
-         "Multiply, modulator 3 of oscillator 2, 0.0 to 10.0, 2.0, integer, Oscillator 2"},
-        {"o1m2_mul",
-         "Multiply, modulator 2 of oscillator 1, 2.0 to 10.0, 2.0, integer, Oscillator 1"},
-        {"o3m5_div",
-         "Divide, modulator 5 of oscillator 3, 2.0 to 16.0, 2.0, integer, Oscillator 3"},
-        {"o3m1_on", "Modulator 1 of oscillator 3, 0.0 to 1.0, 0.0, toggled, Oscillator 3"},
-        {"offset3", "Oscillator 3 pitch offset, -170.0 to 170.0, 0.0, integer, hz, Oscillator 3"},
-        {"play1", "Play oscillator 1, 0.0 to 1.0, 1.0, toggled, Oscillator 1"},
-        {"attack", "Envelope, decay to attack, 0.0 to 1500.0, 0.0, integer"},
-        {"gain", "Gain, -60.0 to 30.0, 0.0, db"},
+         "Multiply, modulator 3 of oscillator 2, 0.0, 10.0, 2.0, integer, Oscillator 2"},
+        {"offset3", "Oscillator 3 pitch offset, -170.0, 170.0, 0.0, integer, hz, Oscillator 3"},
+        {"play1", "Play oscillator 1, 0.0, 1.0, 1.0, toggled, Oscillator 1"},
+        {"attack", "Envelope, decay to attack, 0.0, 1500.0, 0.0, integer"},
+        {"gain", "Gain, -60.0, 30.0, 0.0, db"},
     };
     for (const auto& [symbol, description] : want) {
         EXPECT_EQ(describe(symbol), description) << symbol;
     }
 }
 
-// A control change: the symbol, the value sent to the port, and the value the plug-in must use.
-using Change = std::tuple<std::string, float, int>;
-using Midi = std::vector<std::pair<uint64_t, std::vector<uint8_t>>>;
 struct Note {
     uint64_t frame;
     int note;
     uint64_t cut = UINT64_MAX; // where the voice is silenced or stolen
 };
 struct Segment {
-    std::vector<Change> changes; // made before the segment
-    std::vector<Note> notes;     // frames from the start of the sequence
-    uint64_t until;              // the frame the segment ends at
-    Midi midi{};                 // other messages
+    // Control changes made before the segment: the symbol, the value sent to the port, and the
+    // value the plug-in must use.
+    std::vector<std::tuple<std::string, float, int>> changes;
+    std::vector<Note> notes; // frames from the start of the sequence
+    uint64_t until;          // the frame the segment ends at
+    std::vector<std::pair<uint64_t, std::vector<uint8_t>>> midi{}; // other messages, by frame
 };
 
 // What the plug-in must put out, computed without it: each note's second from the synth library's
@@ -148,31 +126,22 @@ std::vector<float> expected(const std::vector<Segment>& segments, synth::SynthSt
     return out;
 }
 
-// Where got first differs from want, or "" when it does not.
-std::string firstDifference(const std::vector<float>& got, const std::vector<float>& want) {
-    const auto [g, w] = std::ranges::mismatch(got, want);
-    return w == want.end() ? ""
-                           : "frame " + std::to_string(w - want.begin()) + ": " +
-                                 std::to_string(*g) + " instead of " + std::to_string(*w);
+// The first frame where got differs from want: its length when none does.
+std::ptrdiff_t firstDifference(const std::vector<float>& got, const std::vector<float>& want) {
+    return std::ranges::mismatch(got, want).in1 - got.begin();
 }
-
-struct Sequence {
-    std::string name;
-    std::vector<Segment> segments;
-};
 
 // Block sizes in turn, and whether the host offers a worker (without one, run() computes).
 const std::vector<std::pair<std::vector<uint32_t>, bool>> kBlockPatterns{
     {{64}, true}, {{1, 7, 512}, true}, {{4096}, true}, {{1000, 3, 257}, true}, {{300}, false}};
 
-std::vector<Sequence> sequences() {
+std::vector<std::pair<std::string, std::vector<Segment>>> sequences() {
     // Eight notes at once; the ninth takes the voice that started first.
     const std::vector<Note> nine{{3, 50, 8000}, {4, 52}, {5, 54},  {6, 56},   {7, 58},
                                  {8, 60},       {9, 62}, {10, 64}, {8000, 70}};
     // Controller 123 (all notes off) on channel 5, then 120 (all sound off) on channel 1.
     const std::vector<Note> silenced{
         {100, 50, 30000}, {2100, 52, 30000}, {4100, 54, 30000}, {40000, 45, 60000}};
-    const Midi silencers{{30000, {0xB4, 123, 0}}, {60000, {0xB0, 120, 0}}};
     return {
         {"ControlsBetweenNotes",
          {{{{"o1m1_on", 1, 1}, {"o1m1_mul", 3, 3}, {"o1m1_div", 4, 4}}, {{100, 60}}, 20000},
@@ -186,78 +155,53 @@ std::vector<Sequence> sequences() {
          {{{{"o1m3_on", 1, 1}}, {{0, 69}}, 50000}, {{{"o1m3_on", 0, 0}}, {{50000, 69}}, 100000}}},
         {"TheNinthNoteStealsTheFirstOfEight",
          {{{{"o1m2_on", 1, 1}, {"play2", 1, 1}, {"offset2", -170, -170}}, nine, 54000}}},
-        {"SilencingControllers", {{{}, silenced, 85000, silencers}}},
+        {"SilencingControllers",
+         {{{}, silenced, 85000, {{30000, {0xB4, 123, 0}}, {60000, {0xB0, 120, 0}}}}}},
         // Ports out of range, NaN or between integers; MIDI the plug-in must pass over (the
-        // note-ons it reads are midi::noteOn's, checked on their own in NotesTest).
+        // note-ons it reads are midi::noteOn's, checked on their own in NotesTest), the
+        // controllers while notes sound.
         {"BadInput",
          {{{{"o1m2_on", 7, 1},
             {"o1m2_mul", -5, 2},
             {"attack", 99999, 1500},
             {"o1m2_div", NAN, 2},
-            {"play3", -1, 0},
             {"o3m1_div", 2.4f, 2}},
            {{5000, 83}, {9000, 0}},
            60000,
-           {{10, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
-            {30, {0x90, 84, 100}},
-            {40, {}},
-            {60, {0xB0, 121, 0}},
-            {70, {0xB0, 120}}}}}},
+           {{30, {0x90, 84, 100}}, {7000, {0xB0, 121, 0}}, {12000, {0xB0, 120}}}}}},
     };
 }
 
-void PrintTo(const Sequence& s, std::ostream* out) {
-    *out << s.name;
-}
-
-class Sequences : public testing::TestWithParam<Sequence> {};
-
-INSTANTIATE_TEST_SUITE_P(All, Sequences, testing::ValuesIn(sequences()),
-                         [](const auto& info) { return info.param.name; });
-
-int threadCount() {
-    return static_cast<int>(
-        std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
+auto threadCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"), {});
 }
 // Nothing in this program leaves a thread running: the plug-in starts none.
-const int threadsAtStart = threadCount();
+const auto threadsAtStart = threadCount();
 
-// The hosts of every block pattern run the sequence at once, each on a thread of its own: every
-// instance keeps its own state, and the plug-in is safe to run side by side.
-TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
-    const std::vector<float> want = expected(GetParam().segments);
-    std::vector<std::unique_ptr<Host>> hosts; // set up one at a time
-    for (const auto& [blocks, worker] : kBlockPatterns) {
-        hosts.push_back(std::make_unique<Host>(44100, worker));
-        if (worker) { // without one, run() computes the second itself and may allocate
-            hosts.back()->onRun = [](bool running) { counting = running; };
-            hosts.back()->onWork = [](bool working) { counting = !working; };
-        }
-    }
+// Each sequence in each block pattern, every one in a new instance: each keeps its own state.
+TEST(Plugin, SequencesAreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
     allocations = 0;
-    std::vector<std::vector<float>> got(hosts.size());
-    std::vector<std::jthread> threads;
-    for (std::size_t h = 0; h < hosts.size(); ++h) {
-        threads.emplace_back([&, h] {
-            for (const Segment& s : GetParam().segments) {
+    for (const auto& [name, segments] : sequences()) {
+        const std::vector<float> want = expected(segments);
+        for (const auto& [blocks, worker] : kBlockPatterns) {
+            Host host(44100, worker);
+            std::vector<float> got;
+            for (const Segment& s : segments) {
                 for (const auto& [symbol, sent, used] : s.changes) {
-                    hosts[h]->set(symbol, sent);
+                    host.set(symbol, sent);
                 }
                 for (const Note& n : s.notes) {
-                    hosts[h]->note(n.frame, n.note);
+                    host.note(n.frame, n.note);
                 }
                 for (const auto& [frame, message] : s.midi) {
-                    hosts[h]->send(frame, message);
+                    host.send(frame, message);
                 }
-                const std::vector<float> part =
-                    hosts[h]->render(s.until - got[h].size(), kBlockPatterns[h].first);
-                got[h].insert(got[h].end(), part.begin(), part.end());
+                std::ranges::copy(host.render(s.until - got.size(), blocks),
+                                  std::back_inserter(got));
             }
-        });
-    }
-    threads.clear(); // joined
-    for (std::size_t h = 0; h < hosts.size(); ++h) {
-        EXPECT_EQ(firstDifference(got[h], want), "") << "block pattern " << h;
+            EXPECT_EQ(firstDifference(got, want), std::ssize(want))
+                << name << " in blocks of " << blocks[0] << (worker ? "" : " without a worker");
+        }
     }
     EXPECT_EQ(threadCount(), threadsAtStart) << "the plug-in started a thread";
     EXPECT_EQ(allocations.load(), 0) << "run() allocated";
@@ -265,60 +209,36 @@ TEST_P(Sequences, AreExactAt44100InEveryBlockSizeWithNoAllocationInRun) {
 
 // At other rates the second lasts a second of that rate and is the same sound, here with a gain
 // of 6.0206 dB (twice as loud: 10^(6.0206 / 20) = 2): each frame lies within 0.002 of twice the
-// 44100 Hz second read at its time, between its two nearest samples (its peak is 0.092; a smooth
-// sound at 440 Hz strays by 0.0002 so; a pitch 0.02 % off, a shift by a frame, a converter that
-// holds each sample or a gain not in decibels strays by more).
+// 44100 Hz second read at its time, between its two nearest samples, and of silence after it (its
+// peak is 0.092; a smooth sound at 440 Hz strays by 0.0002 so; a pitch 0.02 % off, a shift by a
+// frame, a second a frame short, a converter that holds each sample or a gain not in
+// decibels strays by more).
 TEST(Plugin, OtherRatesKeepLengthAndPitchAndGainScalesInDecibels) {
-    // Rising from silence to full: the last frame is loud; silence after.
-    const std::vector<float> reference = expected({{{{"attack", 1500, 1500}}, {{0, 69}}, 44101}});
+    // Rising from silence to full, then silent.
+    const std::vector<float> reference = expected({{{{"attack", 1500, 1500}}, {{0, 69}}, 46000}});
     for (double rate : {48000.0, 96000.0}) {
         Host host(rate);
         host.set("attack", 1500);
         host.set("gain", 6.0206f);
         host.note(100, 69);
-        const auto frames = static_cast<std::size_t>(rate);
-        const std::vector<float> got = host.render(frames + 1000, {512});
+        const std::vector<float> got = host.render(static_cast<uint64_t>(rate) + 1000, {512});
         double worst = 0;
-        for (std::size_t i = 0; i < frames; ++i) { // the last frame too: not silent
+        for (std::size_t i = 0; i + 100 < got.size(); ++i) {
             const double at = double(i) * 44100 / rate;
             const auto k = static_cast<std::size_t>(at);
             const double want = reference[k] + (at - double(k)) * (reference[k + 1] - reference[k]);
             worst = std::max(worst, std::abs(got[100 + i] - 2 * want));
         }
         EXPECT_LT(worst, 0.002) << rate << " Hz";
-        EXPECT_TRUE(std::all_of(got.begin() + 100 + long(frames), got.end(),
-                                [](float s) { return s == 0.0f; }))
-            << rate << " Hz: the sound lasts longer than a second";
     }
-}
-
-TEST(Plugin, StateRestoredInANewInstancePlaysTheSameNextNote) {
-    Host first, second, fresh, spoiled;
-    for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        h->set("o2m3_on", 1);
-        h->set("play2", 1);
-    }
-    first.note(0, 50);
-    first.render(1000, {256});
-    const std::string saved = first.saveState();
-    ASSERT_NE(saved.find("random"), std::string::npos) << saved;
-    ASSERT_TRUE(second.restoreState(saved));
-    const std::string bad = std::string(saved).replace(saved.find("[state]"), 7, "[state");
-    ASSERT_TRUE(spoiled.restoreState(bad)); // lilv reads it; the plug-in refuses the text
-    first.send(0, {0xB0, 120, 0});          // the notes before fall silent
-    std::vector<std::vector<float>> next;
-    for (Host* h : {&first, &second, &fresh, &spoiled}) {
-        h->note(0, 70);
-        next.push_back(h->render(44100, {128}));
-    }
-    EXPECT_EQ(next[1], next[0]);
-    EXPECT_NE(next[2], next[0]) << "the carried state makes no difference to this note";
-    EXPECT_EQ(next[3], next[2]);
 }
 
 // Every preset the bundle relates to the plug-in, one for each file of the folder, applied
-// through lilv (its port values and its carried state), plays note 69 as its file does.
-TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
+// through lilv (its port values and its carried state), plays note 69 as its file does; the state
+// after it, saved through lilv's text and restored into a new instance that has the preset's
+// ports, plays the next note 69 as the file's second generation. A preset that plays the same
+// second twice would not see a state lost, but most carry modulators on, whose outputs move.
+TEST(Plugin, EveryPresetSoundsAsItsFileAndItsStateCarriesOnInANewInstance) {
     LilvNodes* presets =
         lilv_plugin_get_related(plugin(), uri("http://lv2plug.in/ns/ext/presets#Preset").get());
     LILV_FOREACH(nodes, i, presets) {
@@ -326,13 +246,17 @@ TEST(Plugin, EveryPresetLoadsAndSoundsAsItsFile) {
         const std::string stem = preset.substr(preset.rfind('/') + 1);
         const files::Settings file =
             files::readSettings(std::filesystem::path(TARMEL_PRESETS_DIR) / (stem + ".tarmel"));
-        const std::vector<float> want = expected({{{}, {{0, 69}}, 44100}}, file.state, file);
-        Host host;
+        const std::vector<float> want =
+            expected({{{}, {{0, 69}, {44100, 69}}, 88200}}, file.state, file);
+        Host host, restored;
         ASSERT_TRUE(host.loadPreset(preset)) << preset;
         host.note(0, 69);
-        const std::vector<float> got = host.render(44100, {1024});
-        EXPECT_TRUE(std::ranges::any_of(got, [](float s) { return s != 0.0f; })) << stem;
-        EXPECT_EQ(firstDifference(got, want), "") << stem;
+        std::vector<float> got = host.render(44100, {1024});
+        ASSERT_TRUE(restored.loadPreset(preset)); // its ports; its state then the saved one
+        ASSERT_TRUE(restored.restoreState(host.saveState()));
+        restored.note(0, 69);
+        std::ranges::copy(restored.render(44100, {1024}), std::back_inserter(got));
+        EXPECT_EQ(firstDifference(got, want), std::ssize(want)) << stem;
     }
     EXPECT_EQ(lilv_nodes_size(presets),
               std::distance(std::filesystem::directory_iterator(TARMEL_PRESETS_DIR), {}));
