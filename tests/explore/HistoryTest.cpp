@@ -13,21 +13,6 @@ sound::Controls withPitch(int pitch, int attack = 0) {
 
 constexpr std::uintptr_t kPitchBar = 1, kEnvelopeBar = 2;
 
-// (Walking back and forth through many steps is the window's undo test.)
-TEST(History, AnUnchangedSoundIsNoStepAndANewChangeDropsTheRedoSteps) {
-    History h(withPitch(1));
-    h.record(withPitch(3), History::kWholeChange);
-    h.record(withPitch(3), kPitchBar); // unchanged: no step
-    EXPECT_EQ(h.undo(), withPitch(1));
-    EXPECT_FALSE(h.undo());
-    EXPECT_EQ(h.redo(), withPitch(3));
-    EXPECT_FALSE(h.redo());
-    h.undo();
-    h.record(withPitch(200), kPitchBar);
-    EXPECT_FALSE(h.redo());
-    EXPECT_EQ(h.undo(), withPitch(1));
-}
-
 TEST(History, OneControlsChangesInARowAreOneStepUntilSealedOrAnotherControlChanges) {
     History h(withPitch(98));
     for (int pitch = 99; pitch <= 150; ++pitch) { // a drag
@@ -50,16 +35,24 @@ TEST(History, OneControlsChangesInARowAreOneStepUntilSealedOrAnotherControlChang
     }
 }
 
-TEST(History, KeepsTheNewest200Steps) {
+// An unchanged sound is no step, the newest 200 steps are kept and a new change drops the redo
+// steps. (Walking back and forth through many steps is the window's undo test.)
+TEST(History, KeepsTheNewest200StepsAndANewChangeDropsTheRedoSteps) {
     History h(withPitch(1));
     for (int pitch = 2; pitch <= 251; ++pitch) {
         h.record(withPitch(pitch), History::kWholeChange);
     }
+    h.record(withPitch(251), kPitchBar); // unchanged: no step
+    EXPECT_FALSE(h.redo());
     for (int i = 0; i < 200; ++i) {
         ASSERT_TRUE(h.undo()) << i;
     }
     EXPECT_FALSE(h.undo());
     EXPECT_EQ(h.current(), withPitch(51)); // 251 - 200
+    EXPECT_EQ(h.redo(), withPitch(52));
+    h.record(withPitch(300), kPitchBar);
+    EXPECT_FALSE(h.redo());
+    EXPECT_EQ(h.undo(), withPitch(52));
 }
 
 } // namespace

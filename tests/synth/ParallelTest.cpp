@@ -1,13 +1,13 @@
 // The one thread pool shared by every caller: each chunk runs once whoever calls and however
-// calls nest, work started inside a chunk stays on its thread, and generations made from several
-// threads at once (as the window and a batch export do) equal the reference computed alone.
+// calls nest, and generations made from several threads at once (as the window and a batch export
+// do) equal the reference computed alone. (That work started inside a chunk stays on its thread,
+// so that a batch renders whole files side by side, is a speed matter: bench/batch-bench.sh.)
 #include "synth/fast/Parallel.h"
 
 #include "synth/Synthesizer.h"
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -15,24 +15,6 @@
 
 namespace tarmel::synth {
 namespace {
-
-// The chunk on the calling thread starts 16 slow chunks of its own, the other a short one: the
-// pool's thread, soon done, would help with the caller's if nested calls went to the pool.
-TEST(Pool, WorkStartedInsideAChunkStaysOnItsThread) {
-    if (parallelThreadCount() < 2) {
-        GTEST_SKIP() << "one core: every chunk runs on the calling thread";
-    }
-    std::atomic<int> stray{0};
-    const auto caller = std::this_thread::get_id();
-    runChunks(2, [&](int) {
-        const auto outer = std::this_thread::get_id();
-        runChunks(outer == caller ? 16 : 1, [&](int) {
-            stray += std::this_thread::get_id() == outer ? 0 : 1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        });
-    });
-    EXPECT_EQ(stray.load(), 0);
-}
 
 // Three callers at once, each generating once and once inside each chunk of a job of its own
 // (whose generation's chunks then nest): every chunk runs once, and every generation equals the
