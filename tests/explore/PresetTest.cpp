@@ -1,10 +1,9 @@
 // The preset library over folders made for the test, and the presets shipped with the program:
-// each opens, sounds, and sounds unlike every other; batch export's twin names, progress and stop.
+// each is named and sounds unlike every other; batch export's twin names, progress and stop.
 #include "explore/BatchExport.h"
 #include "explore/PresetLibrary.h"
 
 #include <gtest/gtest.h>
-#include <numeric>
 #include <set>
 #include <tuple>
 #include <unistd.h>
@@ -53,7 +52,8 @@ TEST_F(Folders, ListsByCategoryAndNameStepsBackRoundTheStartAndNamesFiles) {
     EXPECT_EQ(presetFileName(".."), "preset.tarmel");
 }
 
-TEST(ShippedPresets, EachOpensIsNamedSoundsAndIsUnlikeEveryOther) {
+// (That each opens and is heard is the command line's batch test and the plug-in's presets test.)
+TEST(ShippedPresets, EachIsNamedAndSoundsUnlikeEveryOther) {
     const PresetLibrary library({TARMEL_PRESETS_DIR});
     ASSERT_GE(library.presets().size(), 24U);
     std::set<std::vector<int16_t>> sounds;
@@ -64,12 +64,8 @@ TEST(ShippedPresets, EachOpensIsNamedSoundsAndIsUnlikeEveryOther) {
         synth::SynthState state = s.state;
         auto waves = std::make_unique<synth::Waves>();
         synth::generate(sound::parametersOf(s), state, *waves);
-        const std::vector<int16_t> heard = synth::heardMix(*waves, s.play);
-        // Louder than a sine of amplitude 100 (-50 dBFS) over the second.
-        EXPECT_GT(std::inner_product(heard.begin(), heard.end(), heard.begin(), 0.0),
-                  100.0 * 100.0 / 2 * static_cast<double>(heard.size()))
-            << p.name;
-        EXPECT_TRUE(sounds.insert(heard).second) << p.name << " sounds as another preset";
+        EXPECT_TRUE(sounds.insert(synth::heardMix(*waves, s.play)).second)
+            << p.name << " sounds as another preset";
     }
 }
 
