@@ -90,7 +90,6 @@ TEST_F(Folders, BatchExportNamesASecondFileOfTheSameName) {
 // whole is the window's cancel test.)
 TEST_F(Folders, BatchExportStopsSoonAfterAStopAndCountsEachFile) {
     const std::vector<fs::path> presets{fs::directory_iterator(TARMEL_PRESETS_DIR), {}};
-    ASSERT_GE(presets.size(), 20U);
     BatchProgress progress;
     progress.onFinished = [&](int finished) { progress.stop = progress.stop || finished == 3; };
     EXPECT_TRUE(exportBatch(batchItems(presets, user_, ".wav"), false, 2, progress).empty());
