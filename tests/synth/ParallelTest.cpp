@@ -17,13 +17,11 @@ namespace {
 
 // Three callers at once, each generating once and once inside each chunk of a job of its own
 // (whose generation's chunks then nest): every chunk runs once, and every generation equals the
-// reference computed alone. Many modulators are on and the random one among them, so the
-// chunks' feeding order matters too.
+// reference computed alone. Every modulator is on, the random one among them, so the chunks'
+// feeding order matters too.
 TEST(Pool, EveryChunkRunsOnceAndGenerationsFromSeveralThreadsEqualTheReference) {
     Parameters p{98, 110, 87, 250, {}};
-    for (int k = 0; k < kModulators; ++k) {
-        p.modulators[std::size_t(k)] = {true, int16_t(2 + k % 5), int16_t(2 + k % 3)};
-    }
+    p.modulators.fill({true, 3, 4});
     SynthState expectedState;
     auto expected = std::make_unique<Waves>();
     generateReference(p, expectedState, *expected);
