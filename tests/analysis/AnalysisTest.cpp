@@ -32,14 +32,6 @@ TEST(MinMaxColumns, RampGivesWorkedColumns) {
     }
 }
 
-std::vector<int16_t> second(const auto& f) {
-    std::vector<int16_t> s(44100);
-    for (int n = 0; auto& sample : s) {
-        sample = static_cast<int16_t>(std::lround(f(n++)));
-    }
-    return s;
-}
-
 // A sine of amplitude A reads 20 log10(A / 32767) dB: a bin-centred sine's bin holds A times the
 // window's sum over 2, and the Hann window's coherent gain, its mean, is 1/2 (Harris, "On the use
 // of windows for harmonic analysis with the discrete Fourier transform", Proc. IEEE 66, 1978,
@@ -53,9 +45,11 @@ TEST(Spectrum, SinePeaksAtItsFrequencyAndLevel) {
         {2000.75 * 44100.0 / 8192, 1000}, {5000, 100}, {20, 30000}, {21000, 32000}};
     SpectrumAnalyser analyser;
     for (const auto& [frequency, amplitude] : cases) {
-        const Spectrum s = analyser.analyse(second([&](int n) {
-            return amplitude * std::sin(2 * std::numbers::pi * frequency * n / 44100);
-        }));
+        const auto sine = std::views::iota(0, 44100) | std::views::transform([&](int n) {
+                              const double x = 2 * std::numbers::pi * frequency * n / 44100;
+                              return static_cast<int16_t>(std::lround(amplitude * std::sin(x)));
+                          });
+        const Spectrum s = analyser.analyse(std::vector<int16_t>(sine.begin(), sine.end()));
         const double level = 20 * std::log10(amplitude / 32767);
         EXPECT_NEAR(s.peak.frequency, frequency, 0.1 * 44100.0 / 8192) << frequency;
         EXPECT_NEAR(s.peak.levelDb, level, 0.01) << frequency;

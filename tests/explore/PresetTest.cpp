@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <set>
-#include <tuple>
 #include <unistd.h>
 
 namespace tarmel::explore {
