@@ -1,6 +1,6 @@
 // One generation of wave1..wave3, in the configurations that bound its cost: generate() and the
-// reference with all modulators off, all fifteen on and only the random one, and the fast path
-// with all fifteen on for each instruction set this CPU runs.
+// reference with all modulators off and all fifteen on, and the fast path with all fifteen on for
+// each instruction set this CPU runs.
 #include "bench/Bench.h"
 #include "synth/fast/FastGenerate.h"
 #include "synth/fast/VectorMath.h"
@@ -28,10 +28,7 @@ void add(const std::string& name, const Parameters& p, auto run) {
 
 const bool kRegistered = [] {
     const Parameters allOn = tarmel::bench::allFifteenOn();
-    Parameters randomOnly;
-    randomOnly.modulator(2, 2) = {true, 2, 2};
-    for (const auto& [name, p] :
-         {std::pair("AllOff", Parameters{}), {"AllFifteenOn", allOn}, {"RandomOnly", randomOnly}}) {
+    for (const auto& [name, p] : {std::pair("AllOff", Parameters{}), {"AllFifteenOn", allOn}}) {
         add(std::string("Generate_") + name, p, generate);
         add(std::string("Reference_") + name, p, generateReference);
     }

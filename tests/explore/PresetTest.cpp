@@ -1,13 +1,10 @@
 // The preset library over folders made for the test, and the presets shipped with the program:
-// each opens, sounds, and sounds unlike every other; batch export's twin names, progress and stop.
+// each is named and sounds unlike every other; batch export's twin names, progress and stop.
 #include "explore/BatchExport.h"
 #include "explore/PresetLibrary.h"
 
 #include <gtest/gtest.h>
-#include <mutex>
-#include <numeric>
 #include <set>
-#include <tuple>
 #include <unistd.h>
 
 namespace tarmel::explore {
@@ -15,11 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void write(const fs::path& file, std::string name, std::string category) {
-    files::Settings s;
-    s.name = std::move(name);
-    s.category = std::move(category);
-    files::writeSettings(file, s);
+// The start settings under a name and a category.
+void write(const fs::path& file, const std::string& name, const std::string& category) {
+    files::writeSettings(file, {{}, {}, name, category});
 }
 
 struct Folders : testing::Test {
@@ -54,9 +49,9 @@ TEST_F(Folders, ListsByCategoryAndNameStepsBackRoundTheStartAndNamesFiles) {
     EXPECT_EQ(presetFileName(".."), "preset.tarmel");
 }
 
-TEST(ShippedPresets, EachOpensIsNamedSoundsAndIsUnlikeEveryOther) {
+// (That each opens and is heard is the command line's batch test and the plug-in's presets test.)
+TEST(ShippedPresets, EachIsNamedAndSoundsUnlikeEveryOther) {
     const PresetLibrary library({TARMEL_PRESETS_DIR});
-    EXPECT_TRUE(library.refused().empty()) << library.refused()[0].message;
     ASSERT_GE(library.presets().size(), 24U);
     std::set<std::vector<int16_t>> sounds;
     for (const Preset& p : library.presets()) {
@@ -66,25 +61,21 @@ TEST(ShippedPresets, EachOpensIsNamedSoundsAndIsUnlikeEveryOther) {
         synth::SynthState state = s.state;
         auto waves = std::make_unique<synth::Waves>();
         synth::generate(sound::parametersOf(s), state, *waves);
-        const std::vector<int16_t> heard = synth::heardMix(*waves, s.play);
-        // Louder than a sine of amplitude 100 (-50 dBFS) over the second.
-        EXPECT_GT(std::inner_product(heard.begin(), heard.end(), heard.begin(), 0.0),
-                  100.0 * 100.0 / 2 * static_cast<double>(heard.size()))
-            << p.name;
-        EXPECT_TRUE(sounds.insert(heard).second) << p.name << " sounds as another preset";
+        EXPECT_TRUE(sounds.insert(synth::heardMix(*waves, s.play)).second)
+            << p.name << " sounds as another preset";
     }
 }
 
 // What each file holds, a bad file named with its line and files in the way are checked with the
-// command line's batch; here a second file of the same sound file name, on one thread (the stop
-// test runs two).
+// command line's batch; here a second file of the same sound file name, refused even where files
+// are replaced, on one thread (the stop test runs two).
 TEST_F(Folders, BatchExportNamesASecondFileOfTheSameName) {
     write(user_ / "twin.tarmel", "Twin", "");
     write(root_ / "twin.tarmel", "Twin too", ""); // the same sound file name
     const std::vector<fs::path> inputs{user_ / "twin.tarmel", root_ / "twin.tarmel",
                                        TARMEL_PRESETS_DIR "/laser.tarmel"};
     BatchProgress progress;
-    const auto failures = exportBatch(batchItems(inputs, user_, ".flac"), false, 1, progress);
+    const auto failures = exportBatch(batchItems(inputs, user_, ".flac"), true, 1, progress);
     ASSERT_EQ(failures.size(), 1U);
     EXPECT_EQ(failures[0].settings, root_ / "twin.tarmel");
     EXPECT_EQ(progress.finished.load(), 3);
@@ -96,24 +87,11 @@ TEST_F(Folders, BatchExportNamesASecondFileOfTheSameName) {
 // whole is the window's cancel test.)
 TEST_F(Folders, BatchExportStopsSoonAfterAStopAndCountsEachFile) {
     const std::vector<fs::path> presets{fs::directory_iterator(TARMEL_PRESETS_DIR), {}};
-    ASSERT_GE(presets.size(), 20U);
     BatchProgress progress;
-    std::mutex mutex;
-    std::set<int> told; // the counts the callback was given
-    progress.onFinished = [&](int finished) {
-        const std::lock_guard lock(mutex);
-        told.insert(finished);
-        if (finished == 3) {
-            progress.stop = true;
-        }
-    };
+    progress.onFinished = [&](int finished) { progress.stop = progress.stop || finished == 3; };
     EXPECT_TRUE(exportBatch(batchItems(presets, user_, ".wav"), false, 2, progress).empty());
     const int finished = progress.finished.load();
-    EXPECT_GE(finished, 3);
-    EXPECT_LE(finished, 6);
-    // 1 to finished, each once.
-    EXPECT_EQ(std::tuple(told.size(), *told.begin(), *told.rbegin()),
-              std::tuple(static_cast<std::size_t>(finished), 1, finished));
+    EXPECT_TRUE(finished >= 3 && finished <= 6) << finished;
     EXPECT_EQ(std::distance(fs::directory_iterator(user_), {}), finished)
         << "a file for each finished item and nothing else";
 }

@@ -12,9 +12,7 @@ TEST(Normalise, OneGainPutsTheLoudestSampleAtMinusOneDbfs) {
         // A Tarmel sound's peak of 1500: gain 19.46908; -750 -> -14601.81, 749 -> 14582.34,
         // 3 -> 58.41, 1 -> 19.47.
         {{1500, -750, 1, 0, 749, 3}, {29204, -14602, 19, 0, 14582, 58}},
-        // The loudest sample negative.
-        {{-1500, 1000}, {-29204, 19469}},
-        // Full scale comes down; -32768 is the peak: 32767 -> 29202.73.
+        // Full scale comes down; -32768, negative, is the peak: 32767 -> 29202.73.
         {{-32768, 32767}, {-29204, 29203}},
         // The quietest sound goes up the most.
         {{1, -1, 0}, {29204, -29204, 0}},

@@ -34,8 +34,7 @@ TEST(Generator, SkipsExactlyWhenAGenerationWouldComputeTheWavesHeld) {
         if (step == Request) {
             EXPECT_EQ(generator.generate(settings[which]), computed) << "step " << i;
             generate(settings[which], state, *waves);
-            ASSERT_EQ(generator.state(), state) << "step " << i;
-            ASSERT_EQ(generator.waves(), *waves) << "step " << i;
+            ASSERT_TRUE(generator.state() == state && generator.waves() == *waves) << "step " << i;
         } else if (step == ResetOutputs) {
             generator.resetOutputs();
             state.setFifteenOutputs();

@@ -1,6 +1,5 @@
-// What whole generations do not reach: range edges of the rounding and the pitch rule, and the
-// thread pool's chunks. The random generator's argument convention is pinned by the independent
-// digests' random cases.
+// What whole generations do not reach: range edges of the rounding and the pitch rule. The random
+// generator's argument convention is pinned by the independent digests' random cases.
 #include "synth/CheckedMath.h"
 #include "synth/Pitch.h"
 
