@@ -140,13 +140,11 @@ TEST_F(AccessibilityTest, EveryModulatorSaysWhatItComputes) {
 // read in its unit, and the tooltip follows. (The words are the sound's controls', checked
 // there; the description and the read-outs through AT-SPI are checked by the script.)
 TEST_F(AccessibilityTest, BarsMoveByTheirArrowKeysAndSpeakTheirValuesInTheirUnits) {
-    // Each bar with its minimum, maximum and step.
-    for (const auto& [name, low, high, step] :
-         {std::tuple{"sliderFm(1)", 2, 10, 1}, std::tuple{"sliderharmon(3)", 2, 16, 2}}) {
+    // Each bar with its minimum, maximum, step and the keys that raise and lower it.
+    for (const auto& [name, low, high, step, raise, lower] :
+         {std::tuple{"sliderFm(1)", 2, 10, 1, Qt::Key_Right, Qt::Key_Left},
+          std::tuple{"sliderharmon(3)", 2, 16, 2, Qt::Key_Down, Qt::Key_Up}}) {
         auto* bar = control<QScrollBar>(name);
-        const bool across = bar->orientation() == Qt::Horizontal;
-        const Qt::Key raise = across ? Qt::Key_Right : Qt::Key_Down;
-        const Qt::Key lower = across ? Qt::Key_Left : Qt::Key_Up;
         bar->setFocus();
         bar->setValue(low);
         QTest::keyClick(bar, lower);
