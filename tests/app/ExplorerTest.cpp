@@ -8,6 +8,7 @@
 #include "files/Normalise.h"
 #include "files/SoundFile.h"
 #include "sound/Controls.h"
+#include "ui/SoundView.h"
 #include "ui/Toast.h"
 
 #include <fstream>
@@ -178,7 +179,7 @@ TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundAndCancelKeepsWhatIsW
 
 // "Match a sound…" searches while the window goes on, with an accessible progress dialog; a
 // cancelled search changes nothing when the user says so, and otherwise its sound is applied as
-// one step of undo and played.
+// one step of undo and played, and its target shows in the Sound window.
 TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAsked) {
     // A recording no setting makes exactly (noise from a fixed linear congruential sequence),
     // so that the search runs until it is cancelled.
@@ -200,11 +201,9 @@ TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAske
                 progress->findChild<QPushButton*>()->click();
             }
         };
+        const auto answered = [](const QStringList& seen) { return !seen.isEmpty(); };
         const QStringList seen = choose(
-            "Match a sound…",
-            {.button = keep, .file = target, .other = cancel, .until = [](const QStringList& seen) {
-                 return !seen.isEmpty();
-             }});
+            "Match a sound…", {.button = keep, .file = target, .other = cancel, .until = answered});
         EXPECT_TRUE(seen.value(0).contains("The search was cancelled")) << seen.join('|');
         EXPECT_EQ(dialogName, "Matching noise.wav");
     };
@@ -222,6 +221,13 @@ TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAske
     EXPECT_GT(plays(), playsBefore) << "the match plays";
     choose("Undo");
     EXPECT_EQ(saved(), controls) << "one step back";
+    // The Sound window opened afterwards draws the recording's spectrum behind the sound.
+    choose("Show sound view");
+    auto* view = qobject_cast<ui::SoundView*>(test::topLevel("SoundView"));
+    ASSERT_TRUE(view != nullptr && view->pictureView().target != nullptr);
+    EXPECT_EQ(view->pictureView().target->levelDb,
+              analysis::SpectrumAnalyser().analyse(noise).levelDb);
+    view->close();
 }
 
 } // namespace
