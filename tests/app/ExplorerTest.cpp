@@ -63,9 +63,8 @@ TEST_F(ExplorerTest, UndoGivesBackEachEarlierSettingsFileAndRedoTheLaterOnes) {
     };
     auto* envelope = control<QAbstractSlider>("Sliderattack");
     envelope->setSliderDown(true);
-    for (int v : {300, 600, 900}) {
-        envelope->setValue(v);
-    }
+    envelope->setValue(300);
+    envelope->setValue(900);
     envelope->setSliderDown(false);
     step();
     click("ChkFm(2)");
@@ -94,24 +93,9 @@ TEST_F(ExplorerTest, UndoGivesBackEachEarlierSettingsFileAndRedoTheLaterOnes) {
     EXPECT_EQ(saved(), texts[texts.size() - 2]) << "undo goes back past the reset";
 }
 
-// Random and mutate change boxes through the document's door for a sound as a whole, so a
-// modulator they switch off contributes 1: with the draws of seed 7, a box left with its last
-// output (about 1e-12 at the end of a second) silenced the fourth random sound, which peaks at
-// 1552 from outputs at 1. Every sound is heard. (The rule itself is the document's test.)
-TEST_F(ExplorerTest, RandomAndMutateSoundsAreNeverSilencedByABoxTheyClear) {
-    window_.seedDraws(7);
-    for (const char* entry : {"Random", "Random", "Random", "Random", "Mutate", "Mutate"}) {
-        choose(entry);
-        const auto heard = log_->heard(files::parseSettings(saved(true), "saved").play);
-        EXPECT_TRUE(std::ranges::any_of(heard, [](int16_t v) { return std::abs(v) > 100; }))
-            << entry;
-    }
-}
-
 // Alt+Page Down and Up open and play the next and the previous preset (Bells before Effects
-// before My presets before Noise); which preset is on is said in a message and ticked in the
-// menu, alone. A preset saved joins the list from the user's folder; a bad file there is listed
-// as refused, with its message.
+// before My presets before Noise); which preset is on is said in a message. A preset saved joins
+// the list from the user's folder; a bad file there is listed as refused, with its message.
 TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     const int before = log_->count("play 0");
     const auto press = [this](Qt::Key key, const char* preset) {
@@ -125,13 +109,6 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     const auto* toast = window_.findChild<ui::Toast*>();
     ASSERT_NE(toast, nullptr);
     EXPECT_EQ(toast->text(), "Preset: Laser (Effects)");
-    QMenu* presets = test::action(window_, "Presets")->menu();
-    emit presets->aboutToShow();
-    QStringList ticked;
-    for (const QAction* preset : presets->findChildren<QAction*>()) {
-        ticked << (preset->isChecked() ? preset->text() : QString());
-    }
-    EXPECT_EQ(ticked.join(""), "Laser");
     press(Qt::Key_PageUp, "tubular-bell.tarmel");
     EXPECT_EQ(toast->text(), "Preset: Tubular Bell (Bells)");
     EXPECT_EQ(log_->count("play 0"), before + 3);
@@ -142,6 +119,7 @@ TEST_F(ExplorerTest, PresetsOpenAndPlayFromTheKeysAndASavedOneJoinsThem) {
     EXPECT_EQ(std::tuple(mine.name, mine.category, mine.pitch1),
               std::tuple(std::string("Mine"), "My presets", 123));
     std::ofstream(user() / "bad.tarmel") << "version = 7\n";
+    QMenu* presets = test::action(window_, "Presets")->menu();
     emit presets->aboutToShow();
     const QString seen = test::answering([presets] {
                              presets->actions().back()->menu()->actions().front()->trigger();
@@ -162,9 +140,7 @@ TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundAndCancelKeepsWhatIsW
                 dialog->findChild<QPushButton*>()->click();
             }
         };
-        const auto reported = [](const QStringList& seen) {
-            return !seen.isEmpty() && !seen.back().endsWith('?');
-        };
+        const auto reported = [](const QStringList& seen) { return seen.size() == 2; };
         return choose("Export all presets…",
                       {.file = folder, .tick = normalise, .other = progress, .until = reported});
     };
@@ -203,7 +179,7 @@ TEST_F(ExplorerTest, ExportAllPresetsWritesEachPresetsSoundAndCancelKeepsWhatIsW
 
 // "Match a sound…" searches while the window goes on, with an accessible progress dialog; a
 // cancelled search changes nothing when the user says so, and otherwise its sound is applied as
-// one step of undo and played.
+// one step of undo and played, and its target shows in the Sound window.
 TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAsked) {
     // A recording no setting makes exactly (noise from a fixed linear congruential sequence),
     // so that the search runs until it is cancelled.
@@ -225,11 +201,9 @@ TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAske
                 progress->findChild<QPushButton*>()->click();
             }
         };
+        const auto answered = [](const QStringList& seen) { return !seen.isEmpty(); };
         const QStringList seen = choose(
-            "Match a sound…",
-            {.button = keep, .file = target, .other = cancel, .until = [](const QStringList& seen) {
-                 return !seen.isEmpty();
-             }});
+            "Match a sound…", {.button = keep, .file = target, .other = cancel, .until = answered});
         EXPECT_TRUE(seen.value(0).contains("The search was cancelled")) << seen.join('|');
         EXPECT_EQ(dialogName, "Matching noise.wav");
     };
@@ -247,13 +221,12 @@ TEST_F(ExplorerTest, MatchASoundRunsBesideTheWindowAndCancelChangesNothingIfAske
     EXPECT_GT(plays(), playsBefore) << "the match plays";
     choose("Undo");
     EXPECT_EQ(saved(), controls) << "one step back";
-    // The Sound window draws the recording's spectrum behind the sound.
+    // The Sound window opened afterwards draws the recording's spectrum behind the sound.
     choose("Show sound view");
     auto* view = qobject_cast<ui::SoundView*>(test::topLevel("SoundView"));
-    ASSERT_NE(view, nullptr);
-    ASSERT_NE(view->pictureView().target, nullptr);
-    analysis::SpectrumAnalyser analyser;
-    EXPECT_EQ(view->pictureView().target->levelDb, analyser.analyse(noise).levelDb);
+    ASSERT_TRUE(view != nullptr && view->pictureView().target != nullptr);
+    EXPECT_EQ(view->pictureView().target->levelDb,
+              analysis::SpectrumAnalyser().analyse(noise).levelDb);
     view->close();
 }
 

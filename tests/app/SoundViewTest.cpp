@@ -51,16 +51,15 @@ TEST_F(SoundViewTest, ABurstEndsOnTheLastSoundAndOnlyANewSoundCostsAnAnalysis) {
 
     view->close();
     EXPECT_FALSE(SoundView::wasOpen()) << "closed by the user";
-    for (int16_t pitch : {300, 400, 500}) {
-        window_.playNote(pitch);
-    }
+    window_.playNote(300);
     QTest::qWait(50);
     EXPECT_EQ(SoundView::analysesStarted(), settled);
-    EXPECT_EQ(log_->count("write 0"), 53);
+    EXPECT_EQ(log_->count("write 0"), 51);
 }
 
-// Each wheel notch shows 4/5 of the samples, keeping the one under the pointer there, down to 32
-// samples; the readout names that sample's time and value; a double click shows the second.
+// Each wheel notch (or +, around the middle) shows 4/5 of the samples, keeping the one under the
+// pointer there, down to 32 samples; the readout names that sample's time and value; a double
+// click shows the second. (Home takes the double click's path.)
 TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
     SoundView* view = openView(440);
     auto* picture = view->findChild<QWidget*>(QStringLiteral("SoundPicture"));
@@ -89,23 +88,21 @@ TEST_F(SoundViewTest, WheelZoomsAroundThePointerAndTheReadoutReadsIt) {
     whole.levelTop = 2000;
     QTest::mouseDClick(picture, Qt::LeftButton, {}, pointer);
     EXPECT_EQ(view->pictureView(), whole);
-    // The same from the keyboard, around the middle: + zooms in, Home shows the second.
-    QTest::keyClick(picture, Qt::Key_Plus);
-    EXPECT_NEAR(view->pictureView().end - view->pictureView().begin, 44100 * 0.8, 1e-6);
-    EXPECT_NEAR(view->pictureView().begin, 44100 * 0.1, 1e-6);
-    QTest::keyClick(picture, Qt::Key_Home);
-    EXPECT_EQ(view->pictureView(), whole);
     // Full scale again, and back.
     auto* fit = view->findChild<QCheckBox*>(QStringLiteral("SoundFitLevel"));
     fit->setChecked(false);
     EXPECT_EQ(view->pictureView(), ui::PictureView{});
     fit->setChecked(true);
     EXPECT_EQ(view->pictureView(), whole);
+    // From the keyboard, around the middle: + zooms in.
+    QTest::keyClick(picture, Qt::Key_Plus);
+    EXPECT_NEAR(view->pictureView().end - view->pictureView().begin, 44100 * 0.8, 1e-6);
+    EXPECT_NEAR(view->pictureView().begin, 44100 * 0.1, 1e-6);
 }
 
-// tarmel-render --picture: a PNG (or an SVG) that an image reader opens; refused extensions and
-// existing pictures leave everything alone. (What the PNG shows, at its 800 x 500 pixels, is
-// checked in the command line's tests.)
+// tarmel-render --picture: an SVG (its extension in any case) is written; refused extensions and
+// existing pictures leave everything alone. (The PNG, and what it shows at its 800 x 500 pixels,
+// is checked in the command line's tests.)
 TEST(RenderPicture, DrawsTheDocumentedPictureOrRefuses) {
     QTemporaryDir dir;
     const auto run = [&](const QString& args) {
@@ -114,14 +111,12 @@ TEST(RenderPicture, DrawsTheDocumentedPictureOrRefuses) {
                 .toLocal8Bit()
                 .constData());
     };
-    ASSERT_EQ(run("--picture a.png"), 0);
-    EXPECT_EQ(QImageReader(dir.filePath(QStringLiteral("a.png"))).format(), "png");
     ASSERT_EQ(run("--picture b.SVG -o b.wav"), 0);
     QFile svg(dir.filePath(QStringLiteral("b.SVG")));
     EXPECT_TRUE(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("<svg"));
     EXPECT_NE(run("--picture c.jpg"), 0);
-    EXPECT_NE(run("--picture a.png -o d.wav"), 0); // a.png exists: d.wav is not written either
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "a.png b.SVG b.wav");
+    EXPECT_NE(run("--picture b.SVG -o d.wav"), 0); // b.SVG exists: d.wav is not written either
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "b.SVG b.wav");
 }
 
 // With no place of its own yet, the window opens beside the main window, on the screen, and
@@ -141,9 +136,9 @@ TEST_F(SoundViewTest, OpensBesideTheMainWindowAndAgainAfterAnExitWithItOpen) {
     EXPECT_TRUE(SoundView::wasOpen());
 }
 
-// A matched recording's spectrum is drawn behind the sound's while the "Target" box is ticked;
-// the box is there only with a target, and the picture's description names the target's
-// loudest partial.
+// A matched recording's spectrum (a 1000 Hz sine at a tenth of full scale) is drawn behind the
+// sound's while the "Target" box is ticked; the box is there only with a target, and the
+// picture's description names the target's loudest partial.
 TEST_F(SoundViewTest, TheTargetIsDrawnBehindTheSoundWhileItsBoxIsTicked) {
     SoundView* view = openView(110);
     auto* picture = view->findChild<QWidget*>(QStringLiteral("SoundPicture"));
@@ -153,10 +148,6 @@ TEST_F(SoundViewTest, TheTargetIsDrawnBehindTheSoundWhileItsBoxIsTicked) {
     };
     EXPECT_TRUE(box->isHidden());
     const QImage without = picture->grab().toImage();
-
-    // The target: a 1000 Hz sine at a tenth of full scale, -20 dB. On the documented axes
-    // (20 Hz to 22050 Hz logarithmic, 0 dB at the top to -100 dB at the bottom) its peak is at
-    // x = left + width ln(1000 / 20) / ln(22050 / 20), y = top + height 20 / 100.
     std::vector<int16_t> sine(44100);
     for (std::size_t n = 0; n < sine.size(); ++n) {
         sine[n] =
@@ -166,6 +157,9 @@ TEST_F(SoundViewTest, TheTargetIsDrawnBehindTheSoundWhileItsBoxIsTicked) {
     view->showTarget(std::make_shared<const analysis::Spectrum>(analyser.analyse(sine)),
                      "sine.wav");
     EXPECT_TRUE(box->isVisibleTo(view) && box->isChecked());
+    // On the documented axes (20 Hz to 22050 Hz logarithmic, 0 dB at the top to -100 dB at the
+    // bottom) its peak is at x = left + width ln(1000 / 20) / ln(22050 / 20), y = top + height
+    // 20 / 100: the sound's curve is drawn the same way.
     const QRectF spectrum = ui::PictureLayout(picture->size()).spectrum();
     const QPointF peak(spectrum.left() + spectrum.width() * std::log(50.0) / std::log(1102.5),
                        spectrum.top() + spectrum.height() * 0.2);
