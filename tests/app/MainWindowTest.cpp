@@ -117,7 +117,7 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
         [&] { click("Cmdstart"); }, {.until = [](const QStringList& s) { return !s.isEmpty(); }});
     EXPECT_TRUE(seen.value(0).contains("press \"reset\"")) << seen.join("|");
     EXPECT_FALSE(control<QTimer>("Timer2")->isActive());
-    // The question comes even when the sound output cannot be opened again.
+    // The question comes even when the sound output cannot be opened again, and Yes ends.
     log_->failNext = "open";
     const QStringList failed = test::answering([&] { window_.close(); }); // Yes
     EXPECT_TRUE(failed.size() == 2 &&
