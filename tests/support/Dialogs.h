@@ -44,9 +44,7 @@ inline QStringList answering(const std::function<void()>& act, const Answers& an
             // which the offscreen platform gives it at a moment of its own: the dialog would
             // then return its default name, or nothing.
             files->selectFile(answers.file);
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-                name->setText(answers.file);
-            }
+            files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(answers.file);
             static_cast<QDialog*>(files)->accept();
         } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
             input->setTextValue(answers.text);

@@ -51,7 +51,6 @@ public:
     explicit RecordingOutput(std::shared_ptr<SoundLog> log) : log_(std::move(log)) {
         log_->record("open", "open");
         log_->voices.fill(std::vector<int16_t>(audio::kVoiceFrames, 0));
-        log_->repeating.fill(false);
     }
     ~RecordingOutput() override { log_->events.emplace_back("close"); }
 
