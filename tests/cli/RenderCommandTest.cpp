@@ -177,13 +177,14 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
                SF_FORMAT_FLAC, mixOf(noise, {0, 1, 0}, {}, 3));
     expectFile("$R --force --play 1,2,3 -o keep.Aiff", SF_FORMAT_AIFF, mixOf({}, {1, 1, 1}));
     EXPECT_EQ(entries(), 3); // no temporary file left
-    // Through a pipe, WAV unless --format says otherwise (the lossy formats' test sees to that);
-    // .aif, and --format over the extension.
-    expectFile("$R --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV, mixOf(fm, {1, 0, 0}));
-    expectFile("$R --pitch 146 --fm 1.3:3:6 -o e.AIF", SF_FORMAT_AIFF, mixOf(fm, {1, 0, 0}));
+    // Through a pipe, WAV unless --format says otherwise (the lossy formats' test sees to that),
+    // here with --normalise: the loudest sample at -1 dBFS, by the gain whose worked values are
+    // the normalise test's. --format over the extension.
+    expectFile("$R --normalise --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV,
+               files::normalised(mixOf(fm, {1, 0, 0})));
     expectFile("$R --format flac -o f.wav", SF_FORMAT_FLAC, mixOf({}, {1, 0, 0}));
-    // No oscillator heard: a second of silence, as the window plays with no Play box ticked.
-    expectFile("$R --play none -o g.wav", SF_FORMAT_WAV, std::vector<int16_t>(44100));
+    // No oscillator heard (.aif): a second of silence, as the window plays with no box ticked.
+    expectFile("$R --play none -o e.AIF", SF_FORMAT_AIFF, std::vector<int16_t>(44100));
 }
 
 // Options over a settings file change its sound as the window's controls would: a box that
@@ -238,18 +239,6 @@ TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
     }
 }
 
-// --normalise, for one file and for a batch: each file holds the normalised mix (the gain's
-// worked values, the loudest sample at -1 dBFS, are the normalise test's). The batch's output
-// folder is made with its parents.
-TEST_F(RenderCommand, NormaliseTakesTheLoudestSampleToMinusOneDbfs) {
-    const std::string preset = TARMEL_PRESETS_DIR "/cowbell.tarmel";
-    EXPECT_EQ(written("$R --settings '" + preset +
-                      "' --output-dir out/a --normalise --format flac; mv out/a/cowbell.flac a"),
-              files::normalised(soundOf(preset)));
-    EXPECT_EQ(written("$R --pitch 146 --fm 1.3:3:6 --normalise -o b.aiff"),
-              files::normalised(mixOf({146, 146, 106, 0, {{{}, {}, {true, 3, 6}}}}, {1, 0, 0})));
-}
-
 // On a terminal a long render shows its progress, and -o - refuses to write the sound there;
 // where standard error is a file nothing is said. script(1) gives the command a terminal.
 TEST_F(RenderCommand, ProgressOnATerminalOnly) {
@@ -263,24 +252,26 @@ TEST_F(RenderCommand, ProgressOnATerminalOnly) {
 }
 
 // tarmel-render --settings ... --output-dir: every good file written as a single render writes
-// it, a bad one named, exit status 2. (The output folder's refusals are rows of the table above.)
+// it (here normalised, into a folder made with its parents), a bad one named, exit status 2.
+// (The output folder's refusals are rows of the table above.)
 using BatchCommand = RenderCommand;
 
 TEST_F(BatchCommand, WritesEveryGoodPresetNamesTheBadFileAndExitsWithTwo) {
     std::ofstream(root_ / "bad.tarmel") << "version = 1\nattack = 'loud'\n";
     const std::vector<fs::directory_entry> presets{fs::directory_iterator(TARMEL_PRESETS_DIR), {}};
-    const std::string command =
-        "$R --settings '" TARMEL_PRESETS_DIR "'/* ../bad.tarmel --output-dir . --format aiff";
+    const std::string command = "$R --settings '" TARMEL_PRESETS_DIR
+                                "'/* ../bad.tarmel --output-dir out/a --format aiff --normalise";
     EXPECT_EQ(run(command), 2);
     EXPECT_NE(err_.find("tarmel-render: ../bad.tarmel: line "), std::string::npos) << err_;
     const std::string written = " of " + std::to_string(presets.size() + 1) + " files written";
     EXPECT_NE(err_.find(std::to_string(presets.size()) + written), std::string::npos) << err_;
     // Each file holds what one generation from the preset gives, the ticked oscillators mixed.
     for (const fs::path& preset : presets) {
-        EXPECT_EQ(files::readSoundFile(dir_ / (preset.stem().string() + ".aiff")), soundOf(preset))
+        EXPECT_EQ(files::readSoundFile(dir_ / "out/a" / (preset.stem().string() + ".aiff")),
+                  files::normalised(soundOf(preset)))
             << preset;
     }
-    EXPECT_EQ(entries(), std::ssize(presets)) << "nothing for the bad file, no temporary file";
+    EXPECT_EQ(entries(), std::ssize(presets) + 2) << "nothing for the bad file, no temporary file";
     // Again, without --force: every file is in the way, and kept.
     EXPECT_EQ(run(command), 2);
     EXPECT_NE(err_.find("cowbell.aiff already exists and was kept (use --force to replace it)"),
