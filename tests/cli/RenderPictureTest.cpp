@@ -40,7 +40,6 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
     const QRect wave = layout.wave().toRect();
     const double middle = wave.top() + wave.height() / 2.0;
     const double perUnit = wave.height() / 2.0 / 32768;
-    const QRgb green = qRgb(0, 200, 0);
     std::vector<int> mix(waves[0].size());
     std::ranges::transform(waves[0], waves[1], mix.begin(), std::plus<int>());
     for (int c = 0; c < wave.width(); ++c) {
@@ -50,7 +49,7 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
         int top = -1;
         int bottom = -1;
         for (int y = wave.top(); y <= wave.bottom(); ++y) {
-            if (image.pixel(wave.left() + c, y) == green) {
+            if (image.pixel(wave.left() + c, y) == qRgb(0, 200, 0)) {
                 top = top < 0 ? y : top;
                 bottom = y;
             }
