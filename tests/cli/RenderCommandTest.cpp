@@ -143,7 +143,7 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
          "[oscillator1.modulator2]; keep one of them"},
         {"2", "$R --settings ../bell.tarmel --output-dir --force", "--output-dir needs the folder",
          ""},
-        {"0", "$R --settings ../bell.tarmel --output-dir -h", "--output-dir DIR", ""},
+        {"0", "$R --settings ../bell.tarmel --output-dir --help", "--output-dir DIR", ""},
         {"2", "$R --match ../quiet.wav -o x.tarmel", "../quiet.wav", "nothing to match"},
         {"2", "$R --match ../quiet.wav -o keep.Aiff", "already exists", "use --force"},
         {"2", "$R --match ../quiet.wav -o x.tarmel --budget 0", "--budget", ""},
@@ -218,6 +218,7 @@ TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
     want.push_back(want.back()); // for the interpolation at the last instants
     const std::vector<std::tuple<std::string, int, int>> cases{
         {"-o a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
+        {"-o b.OGA", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
         {"-o c.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000},
         {"-o d.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100},
         {"--format opus -o - | cat >e", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000}};
