@@ -26,17 +26,26 @@ std::string contents(const fs::path& file) {
     return {std::istreambuf_iterator<char>(std::ifstream(file).rdbuf()), {}};
 }
 
-// The mix of the played oscillators after one generation of the controls from that state.
-std::vector<int16_t> soundOf(const sound::Controls& c, synth::SynthState state) {
-    auto waves = std::make_unique<synth::Waves>();
-    synth::generate(sound::parametersOf(c), state, *waves);
-    return synth::heardMix(*waves, c.play);
+// The sum, clamped to 16 bits, of the heard oscillators of the last of that many generations
+// synth::generate computes for p from that state.
+std::vector<int16_t> mixOf(const synth::Parameters& p, std::array<bool, 3> heard,
+                           synth::SynthState state = {}, int generations = 1) {
+    auto w = std::make_unique<synth::Waves>();
+    for (int g = 0; g < generations; ++g) {
+        synth::generate(p, state, *w);
+    }
+    std::vector<int16_t> sum(44100);
+    for (std::size_t n = 0; n < sum.size(); ++n) {
+        sum[n] = static_cast<int16_t>(std::clamp(
+            heard[0] * (*w)[0][n] + heard[1] * (*w)[1][n] + heard[2] * (*w)[2][n], -32768, 32767));
+    }
+    return sum;
 }
 
 // What a settings file plays: one generation from its own state.
 std::vector<int16_t> soundOf(const fs::path& file) {
     const files::Settings s = files::readSettings(file);
-    return soundOf(s, s.state);
+    return mixOf(sound::parametersOf(s), s.play, s.state);
 }
 
 class RenderCommand : public testing::Test {
@@ -57,36 +66,25 @@ protected:
     // Files and folders in the test folder and below, hidden temporary files included.
     long entries() const { return std::distance(fs::recursive_directory_iterator(dir_), {}); }
 
-    // The sum, clamped to 16 bits, of the heard oscillators (1 each, 0 for the others) of the
-    // last of that many generations synth::generate computes for p.
-    static std::vector<int> expected(const synth::Parameters& p, std::array<int, 3> heard,
-                                     int generations) {
-        synth::SynthState state;
-        synth::Waves w;
-        for (int g = 0; g < generations; ++g) {
-            synth::generate(p, state, w);
-        }
-        std::vector<int> sum(44100);
-        for (std::size_t n = 0; n < sum.size(); ++n) {
-            sum[n] = std::clamp(heard[0] * w[0][n] + heard[1] * w[1][n] + heard[2] * w[2][n],
-                                -32768, 32767);
-        }
-        return sum;
+    // The mono file the command writes without a word on stderr (named last in it), read back
+    // by libsndfile.
+    std::vector<int16_t> written(const std::string& command, int* format = nullptr,
+                                 int* rate = nullptr) {
+        EXPECT_TRUE(run(command) == 0 && err_.empty()) << command << ": " << err_;
+        int channels = 0;
+        auto got = files::readSoundFile(dir_ / command.substr(command.find_last_of(" >") + 1), rate,
+                                        &channels, format);
+        EXPECT_EQ(channels, 1) << command;
+        return got;
     }
 
-    // The file the command writes without a word on stderr (named last in it), read back by
-    // libsndfile, must be 16-bit mono 44100 Hz in the given container and hold exactly the
-    // expected samples.
-    void expectFile(const std::string& command, int container, const synth::Parameters& p,
-                    std::array<int, 3> heard, int generations = 1) {
-        ASSERT_TRUE(run(command) == 0 && err_.empty()) << command << ": " << err_;
-        int format = 0, rate = 0, channels = 0;
-        const auto got = files::readSoundFile(dir_ / command.substr(command.find_last_of(" >") + 1),
-                                              &rate, &channels, &format);
-        EXPECT_EQ(std::tuple(format & ~SF_FORMAT_ENDMASK, rate, channels),
-                  std::tuple(container | SF_FORMAT_PCM_16, 44100, 1))
+    // The file must be 16-bit 44100 Hz in the given container and hold exactly the samples.
+    void expectFile(const std::string& command, int container, const std::vector<int16_t>& want) {
+        int format = 0, rate = 0;
+        EXPECT_EQ(written(command, &format, &rate), want) << command;
+        EXPECT_EQ(std::pair(format & ~SF_FORMAT_ENDMASK, rate),
+                  std::pair(container | SF_FORMAT_PCM_16, 44100))
             << command;
-        EXPECT_TRUE(std::ranges::equal(got, expected(p, heard, generations))) << command;
     }
 
     const fs::path root_ = fs::temp_directory_path() / ("tarmel-cli-" + std::to_string(getpid()));
@@ -145,8 +143,7 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
          "[oscillator1.modulator2]; keep one of them"},
         {"2", "$R --settings ../bell.tarmel --output-dir --force", "--output-dir needs the folder",
          ""},
-        {"0", "$R --output-dir --help", "--output-dir DIR", ""},
-        {"0", "$R --settings ../bell.tarmel --output-dir -h", "--output-dir DIR", ""},
+        {"0", "$R --settings ../bell.tarmel --output-dir --help", "--output-dir DIR", ""},
         {"2", "$R --match ../quiet.wav -o x.tarmel", "../quiet.wav", "nothing to match"},
         {"2", "$R --match ../quiet.wav -o keep.Aiff", "already exists", "use --force"},
         {"2", "$R --match ../quiet.wav -o x.tarmel --budget 0", "--budget", ""},
@@ -173,20 +170,21 @@ TEST_F(RenderCommand, RefusalsExplainInOneLineAndLeaveTheFilesAloneAndWritesHold
     const synth::Parameters fm{146, 146, 106, 0, {{{}, {}, {true, 3, 6}}}};
     synth::Parameters noise{98, 115, 98, 700, {}};
     noise.setBank(2, {{{}, {true, 2, 2}, {true, 4, 8}, {}, {}}});
-    expectFile("$R --pitch 146 --fm 1.3:3:6 --offset3=-40 --play 3,1,3 -o a.wav", SF_FORMAT_WAV, fm,
-               {1, 0, 1});
+    expectFile("$R --pitch 146 --fm 1.3:3:6 --offset3=-40 --play 3,1,3 -o a.wav", SF_FORMAT_WAV,
+               mixOf(fm, {1, 0, 1}));
     expectFile("$R --offset2 17 --attack 700 --fm 2.2 --fm 2.3:4:8 --fm 2.2:2:2 --osc 2 "
                "--generations 3 -o b.FLAC",
-               SF_FORMAT_FLAC, noise, {0, 1, 0}, 3);
-    expectFile("$R --force --play 1,2,3 -o keep.Aiff", SF_FORMAT_AIFF, {}, {1, 1, 1});
+               SF_FORMAT_FLAC, mixOf(noise, {0, 1, 0}, {}, 3));
+    expectFile("$R --force --play 1,2,3 -o keep.Aiff", SF_FORMAT_AIFF, mixOf({}, {1, 1, 1}));
     EXPECT_EQ(entries(), 3); // no temporary file left
-    // Through a pipe, WAV unless --format says otherwise (the lossy formats' test sees to that);
-    // .aif, and --format over the extension.
-    expectFile("$R --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV, fm, {1, 0, 0});
-    expectFile("$R --pitch 146 --fm 1.3:3:6 -o e.AIF", SF_FORMAT_AIFF, fm, {1, 0, 0});
-    expectFile("$R --format flac -o f.wav", SF_FORMAT_FLAC, {}, {1, 0, 0});
-    // No oscillator heard: a second of silence, as the window plays with no Play box ticked.
-    expectFile("$R --play none -o g.wav", SF_FORMAT_WAV, {}, {0, 0, 0});
+    // Through a pipe, WAV unless --format says otherwise (the lossy formats' test sees to that),
+    // here with --normalise: the loudest sample at -1 dBFS, by the gain whose worked values are
+    // the normalise test's. --format over the extension.
+    expectFile("$R --normalise --pitch 146 --fm 1.3:3:6 -o - | cat >c", SF_FORMAT_WAV,
+               files::normalised(mixOf(fm, {1, 0, 0})));
+    expectFile("$R --format flac -o f.wav", SF_FORMAT_FLAC, mixOf({}, {1, 0, 0}));
+    // No oscillator heard (.aif): a second of silence, as the window plays with no box ticked.
+    expectFile("$R --play none -o e.AIF", SF_FORMAT_AIFF, std::vector<int16_t>(44100));
 }
 
 // Options over a settings file change its sound as the window's controls would: a box that
@@ -205,14 +203,10 @@ TEST_F(RenderCommand, OptionsOverASettingsFileResetTheOutputsOnlyWhenABoxChanges
     reset.modOut.fill(1);
     sound::Controls higher = file;
     higher.pitch1 = 200;
-    const std::vector<std::tuple<std::string, std::vector<int16_t>>> cases{
-        {"--fm 1.2 -o a.wav", soundOf(boxed, reset)},
-        {"--pitch 200 -o b.wav", soundOf(higher, file.state)}};
-    for (const auto& [options, want] : cases) {
-        ASSERT_EQ(run("$R --settings ../quarter.tarmel " + options), 0) << options << err_;
-        EXPECT_EQ(files::readSoundFile(dir_ / options.substr(options.rfind(' ') + 1)), want)
-            << options;
-    }
+    EXPECT_EQ(written("$R --settings ../quarter.tarmel --fm 1.2 -o a.wav"),
+              mixOf(sound::parametersOf(boxed), boxed.play, reset));
+    EXPECT_EQ(written("$R --settings ../quarter.tarmel --pitch 200 -o b.wav"),
+              mixOf(sound::parametersOf(higher), higher.play, file.state));
 }
 
 // The lossy formats, by extension or --format: libsndfile reads back a mono file of the format's
@@ -220,7 +214,7 @@ TEST_F(RenderCommand, OptionsOverASettingsFileResetTheOutputsOnlyWhenABoxChanges
 // within 10%). Opus holds 48000 Hz: the sound is compared with its own samples, linearly
 // interpolated at the 48000 Hz instants.
 TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
-    std::vector<int> want = expected({220, 220, 220, 0, {}}, {1, 0, 0}, 1);
+    std::vector<int16_t> want = mixOf({220, 220, 220, 0, {}}, {1, 0, 0});
     want.push_back(want.back()); // for the interpolation at the last instants
     const std::vector<std::tuple<std::string, int, int>> cases{
         {"-o a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
@@ -229,11 +223,9 @@ TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
         {"-o d.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100},
         {"--format opus -o - | cat >e", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000}};
     for (const auto& [args, container, rate] : cases) {
-        ASSERT_TRUE(run("$R --pitch 220 " + args) == 0 && err_.empty()) << args << ": " << err_;
-        int format = 0, gotRate = 0, channels = 0;
-        const auto got = files::readSoundFile(dir_ / args.substr(args.find_last_of(" >") + 1),
-                                              &gotRate, &channels, &format);
-        EXPECT_EQ(std::tuple(format, gotRate, channels), std::tuple(container, rate, 1)) << args;
+        int format = 0, gotRate = 0;
+        const auto got = written("$R --pitch 220 " + args, &format, &gotRate);
+        EXPECT_EQ(std::pair(format, gotRate), std::pair(container, rate)) << args;
         double xy = 0, xx = 0, yy = 0;
         for (std::size_t m = 0; m < std::min<std::size_t>(got.size(), rate); ++m) {
             const double at = m * 44100.0 / rate;
@@ -245,24 +237,6 @@ TEST_F(RenderCommand, LossyFormatsHoldTheSoundByExtensionOrFormat) {
         }
         EXPECT_GT(xy / std::sqrt(xx * yy), 0.99) << args;
         EXPECT_NEAR(std::sqrt(yy / xx), 1.0, 0.1) << args;
-    }
-}
-
-// --normalise, for one file and for a batch: each file holds the normalised mix (the gain's
-// worked values, the loudest sample at -1 dBFS, are the normalise test's). The batch's output
-// folder is made with its parents.
-TEST_F(RenderCommand, NormaliseTakesTheLoudestSampleToMinusOneDbfs) {
-    const fs::path preset = fs::path(TARMEL_PRESETS_DIR) / "cowbell.tarmel";
-    const std::vector<int> fm =
-        expected({146, 146, 106, 0, {{{}, {}, {true, 3, 6}}}}, {1, 0, 0}, 1);
-    const std::vector<std::tuple<std::string, std::string, std::vector<int16_t>>> cases{
-        {"$R --settings '" + preset.string() + "' --output-dir out/a --normalise --format flac",
-         "out/a/cowbell.flac", soundOf(preset)},
-        {"$R --pitch 146 --fm 1.3:3:6 --normalise -o b.aiff", "b.aiff", {fm.begin(), fm.end()}}};
-    for (const auto& [command, file, raw] : cases) {
-        ASSERT_TRUE(run(command) == 0 && err_.empty()) << command << ": " << err_;
-        const auto got = files::readSoundFile(dir_ / file);
-        EXPECT_EQ(got, files::normalised(raw)) << command;
     }
 }
 
@@ -279,24 +253,26 @@ TEST_F(RenderCommand, ProgressOnATerminalOnly) {
 }
 
 // tarmel-render --settings ... --output-dir: every good file written as a single render writes
-// it, a bad one named, exit status 2. (The output folder's refusals are rows of the table above.)
+// it (here normalised, into a folder made with its parents), a bad one named, exit status 2.
+// (The output folder's refusals are rows of the table above.)
 using BatchCommand = RenderCommand;
 
 TEST_F(BatchCommand, WritesEveryGoodPresetNamesTheBadFileAndExitsWithTwo) {
     std::ofstream(root_ / "bad.tarmel") << "version = 1\nattack = 'loud'\n";
     const std::vector<fs::directory_entry> presets{fs::directory_iterator(TARMEL_PRESETS_DIR), {}};
-    const std::string command =
-        "$R --settings '" TARMEL_PRESETS_DIR "'/* ../bad.tarmel --output-dir . --format aiff";
+    const std::string command = "$R --settings '" TARMEL_PRESETS_DIR
+                                "'/* ../bad.tarmel --output-dir out/a --format aiff --normalise";
     EXPECT_EQ(run(command), 2);
     EXPECT_NE(err_.find("tarmel-render: ../bad.tarmel: line "), std::string::npos) << err_;
     const std::string written = " of " + std::to_string(presets.size() + 1) + " files written";
     EXPECT_NE(err_.find(std::to_string(presets.size()) + written), std::string::npos) << err_;
     // Each file holds what one generation from the preset gives, the ticked oscillators mixed.
     for (const fs::path& preset : presets) {
-        EXPECT_EQ(files::readSoundFile(dir_ / (preset.stem().string() + ".aiff")), soundOf(preset))
+        EXPECT_EQ(files::readSoundFile(dir_ / "out/a" / (preset.stem().string() + ".aiff")),
+                  files::normalised(soundOf(preset)))
             << preset;
     }
-    EXPECT_EQ(entries(), std::ssize(presets)) << "nothing for the bad file, no temporary file";
+    EXPECT_EQ(entries(), std::ssize(presets) + 2) << "nothing for the bad file, no temporary file";
     // Again, without --force: every file is in the way, and kept.
     EXPECT_EQ(run(command), 2);
     EXPECT_NE(err_.find("cowbell.aiff already exists and was kept (use --force to replace it)"),
@@ -312,15 +288,12 @@ TEST_F(MatchCommand, FindsASoundTarmelMadeAndWritesSettingsThatRenderTheSameSamp
     // One modulator; two on oscillator 1 (modulators 3 and 4).
     for (const std::string sound : {"--pitch 131 --attack 400 --fm 1.3:3:4",
                                     "--pitch 150 --attack 1200 --fm 1.3:2:4 1.4:2:4"}) {
-        ASSERT_EQ(run("$R " + sound + " -o target.wav --force"), 0) << err_;
+        const auto target = written("$R --force " + sound + " -o target.wav");
         ASSERT_EQ(run("$R --match target.wav -o best.tarmel --budget 4000 --seed 7 --force"), 0)
             << err_;
         EXPECT_NE(err_.find("matched exactly"), std::string::npos) << sound << ": " << err_;
         EXPECT_EQ(files::readSettings(dir_ / "best.tarmel").name, "Match of target.wav");
-        ASSERT_EQ(run("$R --settings best.tarmel -o best.wav --force"), 0) << err_;
-        EXPECT_EQ(files::readSoundFile(dir_ / "best.wav"),
-                  files::readSoundFile(dir_ / "target.wav"))
-            << sound;
+        EXPECT_EQ(written("$R --force --settings best.tarmel -o best.wav"), target) << sound;
     }
 }
 

@@ -40,10 +40,8 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
     const QRect wave = layout.wave().toRect();
     const double middle = wave.top() + wave.height() / 2.0;
     const double perUnit = wave.height() / 2.0 / 32768;
-    const QRgb green = qRgb(0, 200, 0);
     std::vector<int> mix(waves[0].size());
     std::ranges::transform(waves[0], waves[1], mix.begin(), std::plus<int>());
-    int tallest = 0;
     for (int c = 0; c < wave.width(); ++c) {
         const long first = 44100L * c / wave.width();
         const long next = 44100L * (c + 1) / wave.width();
@@ -51,7 +49,7 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
         int top = -1;
         int bottom = -1;
         for (int y = wave.top(); y <= wave.bottom(); ++y) {
-            if (image.pixel(wave.left() + c, y) == green) {
+            if (image.pixel(wave.left() + c, y) == qRgb(0, 200, 0)) {
                 top = top < 0 ? y : top;
                 bottom = y;
             }
@@ -59,9 +57,7 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
         ASSERT_GE(top, 0) << "column " << c;
         EXPECT_NEAR(top, middle - hi * perUnit, 1.0) << "column " << c;
         EXPECT_NEAR(bottom + 1, middle - lo * perUnit, 1.0) << "column " << c;
-        tallest = std::max(tallest, bottom - top);
     }
-    EXPECT_GT(tallest, 10) << "a band too thin to tell a wrong scale";
 
     // The peak marker, a light green ring: its lowest rows (below its label) centre on 440 Hz on
     // the logarithmic axis from 20 Hz to 22050 Hz, within a pixel (4 Hz here).
@@ -83,17 +79,6 @@ TEST(RenderPicture, WaveformColumnsAndPeakMarkerLieWhereTheScalesPutThem) {
     const double want =
         spectrum.left() + spectrum.width() * std::log(440.0 / 20) / std::log(22050.0 / 20);
     EXPECT_NEAR(centre / static_cast<double>(ring.size()) + 0.5, want, 1.0);
-}
-
-// The fitted level axis ends at the first of 1, 2 and 5 times a power of ten at or above the
-// peak; silence and anything beyond 20000 get full scale.
-TEST(FittingLevel, StepsOfOneTwoFiveUpToFullScale) {
-    const std::pair<int, double> cases[] = {
-        {0, 32768},   {1, 1},        {2, 2},         {3, 5},         {1500, 2000},  {2000, 2000},
-        {2001, 5000}, {5001, 10000}, {20000, 20000}, {20001, 32768}, {32767, 32768}};
-    for (const auto& [peak, top] : cases) {
-        EXPECT_EQ(ui::fittingLevel(peak), top) << peak;
-    }
 }
 
 } // namespace
