@@ -79,6 +79,21 @@ TEST_F(MainWindowTest, GeneratePlaysTheTickedVoicesAndAScreenReadersToggleChange
     EXPECT_EQ(log_->voices[0], plain[0]) << "toggled off by a screen reader";
 }
 
+// The first start only says where the menu is; the main window's description always does.
+TEST_F(MainWindowTest, TheFirstStartSaysWhereTheMenuIs) {
+    const QString hint =
+        QAccessible::queryAccessibleInterface(&window_)->text(QAccessible::Description);
+    EXPECT_TRUE(hint.contains("right mouse button") && hint.contains("Shift+F10")) << hint;
+    QSettings().remove("hints/menuShown");
+    window_.showFirstStartHint();
+    auto* toast = window_.findChild<ui::Toast*>();
+    ASSERT_TRUE(toast != nullptr && toast->isVisible());
+    EXPECT_EQ(toast->text(), hint);
+    toast->hide();
+    window_.showFirstStartHint(); // the next start
+    EXPECT_FALSE(toast->isVisible());
+}
+
 TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure) {
     click("Cmdstart");
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("play 0") >= 1; }));
@@ -91,6 +106,7 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     // again. A change wakes it at once. (How a repeating voice sounds is the mixer's, checked in
     // the audio tests.)
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->repeating[0]; })) << "repeat goes on";
+    EXPECT_FALSE(log_->repeating[1]) << "only ticked voices repeat";
     QTest::qWait(100);
     EXPECT_EQ(takeEvents(), (Events{"write 0", "write 1", "write 2", "play 0"}));
     setValue("VScroll1", 200);
@@ -98,13 +114,16 @@ TEST_F(MainWindowTest, RepeatGoesOnAfterResetAndAfterNoToExitAndStopsAtAFailure)
     EXPECT_TRUE(QTest::qWaitFor([&] { return log_->count("write 0") == 1; }, 200));
 
     // Exit asks (the words are checked below); while the question waits, repeat makes no sound;
-    // after No repeat goes on (an exit would have ended it).
+    // after No the other windows are closed and repeat goes on (an exit would have ended it).
+    click("CmdOsc2");
+    click("Cmdhelp");
     Events whileAsked;
     QTimer::singleShot(100, [&] {
         whileAsked = takeEvents();
         QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); // No
     });
     click("CmdExit");
+    EXPECT_FALSE(test::topLevel("FrmOsc2")->isVisible() || test::topLevel("Dialog")->isVisible());
     ASSERT_GE(whileAsked.size(), reset.size());
     EXPECT_EQ(Events(whileAsked.end() - 5, whileAsked.end()), reset)
         << "nothing played behind the question";
@@ -150,7 +169,7 @@ TEST_F(MainWindowTest, ResetAndTheOscillatorTwoWindowLosingTheFocusSetTheOutputs
 }
 
 // With the random modulator on, every generation brings fresh noise. Settings saved from an
-// oscillator window's menu carry the next sound: opened again, they go on exactly as
+// oscillator window's menu carry the next sound: dropped on the window, they go on exactly as
 // plain generations from the saved state, also when they put the state back to where the sound
 // the voices hold was computed from; every tick of repeat plays the next one.
 TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) {
@@ -178,9 +197,15 @@ TEST_F(MainWindowTest, SettingsFilesCarryTheNextSoundAndRepeatPlaysEachNextOne) 
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[0]);
 
-    // Opened, the file puts the state back to where plain[0] was computed from, which the voices
-    // hold.
-    test::choose(*osc2, "Open settings…", {.file = dir.filePath("a.tarmel")});
+    // Dropped on the window, the file puts the state back to where plain[0] was computed from,
+    // which the voices hold.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dir.filePath("a.tarmel"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &drop);
     click("Play");
     EXPECT_EQ(log_->voices[1], plain[0]);
     takeEvents();
@@ -222,7 +247,7 @@ TEST_F(MainWindowTest, ExportWritesTheChosenSoundPlainOrNormalised) {
 }
 
 // "Copy render command" copies the command for the sound now and says what it copied, on the
-// window whose menu was used.
+// window whose menu was used; the message goes away by itself.
 // (The command's words are the sound's, checked in the sound tests; what tarmel-render makes of
 // them in the command line's tests; the message's accessible name in AccessibilityTest.)
 TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopied) {
@@ -231,7 +256,9 @@ TEST_F(MainWindowTest, CopyRenderCommandSaysWhatItCopied) {
     test::choose(*osc2, "Copy render command");
     const QString copied = QGuiApplication::clipboard()->text();
     EXPECT_TRUE(copied.startsWith("tarmel-render --pitch 200 ")) << copied;
-    EXPECT_EQ(osc2->findChild<ui::Toast*>()->text(), "Copied to the clipboard: " + copied);
+    auto* toast = osc2->findChild<ui::Toast*>();
+    EXPECT_EQ(toast->text(), "Copied to the clipboard: " + copied);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !toast->isVisible(); }, 10000));
 }
 
 // A settings file that cannot be opened is described as what it is, with what to do about it.
